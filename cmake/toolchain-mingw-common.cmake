@@ -1,0 +1,11 @@
+# Shared part of the mingw-w64 toolchains; VLM_MINGW_TRIPLE names the target.
+set(CMAKE_C_COMPILER ${VLM_MINGW_TRIPLE}-gcc-posix)
+set(CMAKE_CXX_COMPILER ${VLM_MINGW_TRIPLE}-g++-posix)
+set(CMAKE_RC_COMPILER ${VLM_MINGW_TRIPLE}-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/${VLM_MINGW_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+# Link zlib statically: the shipped programs are single files.
+set(ZLIB_USE_STATIC_LIBS ON)

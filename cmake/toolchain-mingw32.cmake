@@ -1,0 +1,5 @@
+# Windows x86 (32-bit), compile only: proves the 32-bit layouts of the engine interface records.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR i686)
+set(VLM_MINGW_TRIPLE i686-w64-mingw32)
+include(${CMAKE_CURRENT_LIST_DIR}/toolchain-mingw-common.cmake)

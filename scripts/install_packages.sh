@@ -1,0 +1,15 @@
+#!/bin/bash
+# scripts/install_packages.sh -- installs, as root on Debian, everything the builds, the tests and
+# the demo use. Safe to run again: apt-get skips what is there.
+set -euo pipefail
+export DEBIAN_FRONTEND=noninteractive
+packages=(
+  cmake ninja-build g++ python3 googletest zlib1g-dev       # native build and tests
+  g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix      # Windows x86-64 and x86 builds
+  libz-mingw-w64-dev binutils-mingw-w64-x86-64
+  wine wine64 xvfb xauth xdotool x11-utils imagemagick      # running and looking at Windows builds
+  clang libclang-rt-14-dev                                  # fuzzing
+  p7zip-full libarchive-tools nginx curl                    # real peers for archives and HTTP
+)
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null

@@ -1,0 +1,71 @@
+#!/usr/bin/env python3
+"""Sums the results of the test suites of several build folders into one closing line.
+
+Each build folder holds CTest's JUnit file (ctest-results.xml) and, for GoogleTest executables,
+their own XML files under test-results/. A GoogleTest executable counts its test cases; any other
+CTest test (a script) counts as one. A CTest test that failed without a failing case in its XML
+(a crash, a timeout, a missing file) adds one failure, and so does every build step named with
+--failed-step. The last line printed is "N passed, M failed"; the exit code is 1 when M > 0.
+"""
+import argparse
+import os
+import sys
+import xml.etree.ElementTree as ET
+
+
+def gtest_counts(path):
+    passed = failed = 0
+    for case in ET.parse(path).getroot().iter("testcase"):
+        if case.get("status") == "notrun" or case.get("result") == "skipped":
+            continue
+        if case.find("failure") is not None or case.find("error") is not None:
+            failed += 1
+        else:
+            passed += 1
+    return passed, failed
+
+
+def ctest_cases(build):
+    path = os.path.join(build, "ctest-results.xml")
+    if not os.path.exists(path):
+        return None
+    cases = []
+    for case in ET.parse(path).getroot().iter("testcase"):
+        ok = case.get("status") in ("run", "passed") and case.find("failure") is None
+        cases.append((case.get("name"), ok))
+    return cases
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("builds", nargs="+")
+    parser.add_argument("--failed-step", action="append", default=[])
+    args = parser.parse_args()
+
+    passed = failed = 0
+    for build in args.builds:
+        cases = ctest_cases(build)
+        if cases is None:
+            print(f"{build}: no test results")
+            failed += 1
+            continue
+        for name, ok in cases:
+            xml = os.path.join(build, "test-results", name + ".xml")
+            if os.path.exists(xml):
+                p, f = gtest_counts(xml)
+                if not ok and f == 0:
+                    f = 1  # the executable failed without a failing case: crash or timeout
+            else:
+                p, f = (1, 0) if ok else (0, 1)
+            print(f"{build}: {name}: {p} passed, {f} failed")
+            passed += p
+            failed += f
+    for step in args.failed_step:
+        print(f"step failed: {step}")
+        failed += 1
+    print(f"{passed} passed, {failed} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
