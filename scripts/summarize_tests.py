@@ -2,13 +2,15 @@
 """Sums the results of the test suites of several build folders into one closing line.
 
 Each build folder holds CTest's JUnit file (ctest-results.xml) and, for GoogleTest executables,
-their own XML files under test-results/. A GoogleTest executable counts its test cases; any other
-CTest test (a script) counts as one. A CTest test that failed without a failing case in its XML
+their own XML files under test-results/. A GoogleTest executable counts its test cases; a script
+test counts the checks of the "N passed, M failed" line it leaves in test-results/<name>.counts,
+and any other CTest test counts as one. A CTest test that failed without a failing case in its XML
 (a crash, a timeout, a missing file) adds one failure, and so does every build step named with
 --failed-step. The last line printed is "N passed, M failed"; the exit code is 1 when M > 0.
 """
 import argparse
 import os
+import re
 import sys
 import xml.etree.ElementTree as ET
 
@@ -23,6 +25,12 @@ def gtest_counts(path):
         else:
             passed += 1
     return passed, failed
+
+
+def script_counts(path):
+    with open(path) as f:
+        match = re.search(r"(\d+) passed, (\d+) failed", f.read())
+    return (int(match.group(1)), int(match.group(2))) if match else (0, 1)
 
 
 def ctest_cases(build):
@@ -51,10 +59,14 @@ def main():
             continue
         for name, ok in cases:
             xml = os.path.join(build, "test-results", name + ".xml")
+            counts = os.path.join(build, "test-results", name + ".counts")
             if os.path.exists(xml):
                 p, f = gtest_counts(xml)
+            elif os.path.exists(counts):
+                p, f = script_counts(counts)
+            if os.path.exists(xml) or os.path.exists(counts):
                 if not ok and f == 0:
-                    f = 1  # the executable failed without a failing case: crash or timeout
+                    f = 1  # the test failed without a failing case: crash or timeout
             else:
                 p, f = (1, 0) if ok else (0, 1)
             print(f"{build}: {name}: {p} passed, {f} failed")

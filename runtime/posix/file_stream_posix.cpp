@@ -27,7 +27,8 @@ TFileStream::TFileStream(const String& FileName, uint16_t Mode) : FFileName(File
   const std::string Path = StringToUtf8(FileName);
   if (Mode == fmCreate || (Mode & 0xFF00) == fmCreate) {
     const int Fd = ::open(Path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (Fd < 0) RaiseCreateError(FileName, LastOSError());
+    // A missing folder on the way: Windows calls that "path not found", not "file not found".
+    if (Fd < 0) RaiseCreateError(FileName, errno == ENOENT ? kErrorPathNotFound : LastOSError());
     FHandle = Fd;
     return;
   }

@@ -1,0 +1,177 @@
+// ini/mem_ini_file.cpp -- the in-memory INI file: reading rules, lookups, written form.
+#include "ini/mem_ini_file.h"
+
+#include <algorithm>
+
+#include "runtime/file_system.h"
+
+namespace vlm {
+
+namespace {
+
+bool IsTrimmed(char16_t C) {
+  return C <= u' ';
+}
+
+// Text without the characters at or below U+0020 at either end.
+String Trim(StringView Text) {
+  size_t Start = 0, End = Text.size();
+  while (Start < End && IsTrimmed(Text[Start])) ++Start;
+  while (End > Start && IsTrimmed(Text[End - 1])) --End;
+  return String(Text.substr(Start, End - Start));
+}
+
+bool IsSectionHeader(StringView Line) {
+  return Line.size() >= 2 && Line.front() == u'[' && Line.back() == u']';
+}
+
+}  // namespace
+
+TMemIniFile::TMemIniFile(const String& FileName) : TCustomIniFile(FileName) {
+  ReloadValues();
+}
+
+TMemIniFile::~TMemIniFile() = default;
+
+THashedStringList& TMemIniFile::SectionAt(int Index) const {
+  return *static_cast<THashedStringList*>(FSections.Objects(Index));
+}
+
+THashedStringList* TMemIniFile::FindSection(const String& Section) const {
+  const int Index = FSections.IndexOf(Section);
+  return Index < 0 ? nullptr : &SectionAt(Index);
+}
+
+THashedStringList& TMemIniFile::AppendSection(const String& Section) {
+  auto Lines = std::make_unique<THashedStringList>();
+  Lines->SetCaseSensitive(FSections.CaseSensitive());
+  THashedStringList& Result = *Lines;
+  // Owned before it is published: if adding the entry fails, the list is still freed.
+  FSectionLists.push_back(std::move(Lines));
+  FSections.AddObject(Section, &Result);
+  return Result;
+}
+
+void TMemIniFile::Clear() {
+  FSections.Clear();  // first, so that no entry refers to a freed list
+  FSectionLists.clear();
+}
+
+void TMemIniFile::SetCaseSensitive(bool Value) {
+  if (Value == FSections.CaseSensitive()) return;
+  FSections.SetCaseSensitive(Value);
+  FSections.MarkHashesStale();
+  for (const auto& Lines : FSectionLists) {
+    Lines->SetCaseSensitive(Value);
+    Lines->MarkHashesStale();
+  }
+}
+
+void TMemIniFile::ReloadValues() {
+  if (FFileName.empty() || !FileExists(FFileName)) {
+    Clear();
+    return;
+  }
+  TStringList List;
+  List.LoadFromFile(FFileName);
+  SetStrings(List);
+}
+
+void TMemIniFile::SetStrings(const TStringList& List) {
+  Clear();
+  THashedStringList* Current = nullptr;
+  for (int I = 0; I < List.Count(); ++I) {
+    const String Line = Trim(List.Strings(I));
+    if (Line.empty() || Line.front() == u';') continue;
+    if (IsSectionHeader(Line)) {
+      Current = &AppendSection(Trim(StringView(Line).substr(1, Line.size() - 2)));
+      continue;
+    }
+    if (Current == nullptr) continue;  // lines before the first section are dropped
+    const size_t Equals = Line.find(u'=');
+    if (Equals == String::npos) {
+      Current->Add(Line);
+    } else {
+      Current->Add(Trim(StringView(Line).substr(0, Equals)) + u"=" +
+                   Trim(StringView(Line).substr(Equals + 1)));
+    }
+  }
+}
+
+void TMemIniFile::GetStrings(TStringList& List) const {
+  for (int I = 0; I < FSections.Count(); ++I) {
+    List.Add(u"[" + FSections.Strings(I) + u"]");
+    const THashedStringList& Lines = SectionAt(I);
+    for (int J = 0; J < Lines.Count(); ++J) List.Add(Lines.Strings(J));
+    List.Add(String());
+  }
+}
+
+void TMemIniFile::Rename(const String& FileName, bool Reload) {
+  FFileName = FileName;
+  if (Reload) ReloadValues();
+}
+
+String TMemIniFile::ReadString(const String& Section, const String& Ident,
+                               const String& Default) const {
+  const THashedStringList* Lines = FindSection(Section);
+  if (Lines == nullptr) return Default;
+  const int Index = Lines->IndexOfName(Ident);
+  if (Index < 0) return Default;
+  // The name matched Ident, and folding keeps lengths, so the value starts after Ident and "=".
+  return Lines->Strings(Index).substr(Ident.size() + 1);
+}
+
+void TMemIniFile::WriteString(const String& Section, const String& Ident, const String& Value) {
+  THashedStringList* Lines = FindSection(Section);
+  if (Lines == nullptr) Lines = &AppendSection(Section);
+  const String Line = Ident + u"=" + Value;
+  const int Index = Lines->IndexOfName(Ident);
+  if (Index >= 0) {
+    Lines->Put(Index, Line);
+  } else {
+    Lines->Add(Line);
+  }
+}
+
+void TMemIniFile::ReadSection(const String& Section, TStringList& Strings) const {
+  Strings.Clear();
+  const THashedStringList* Lines = FindSection(Section);
+  if (Lines == nullptr) return;
+  for (int I = 0; I < Lines->Count(); ++I) Strings.Add(Lines->Names(I));
+}
+
+void TMemIniFile::ReadSections(TStringList& Strings) const {
+  Strings.Assign(FSections);
+}
+
+void TMemIniFile::ReadSectionValues(const String& Section, TStringList& Strings) const {
+  Strings.Clear();
+  const THashedStringList* Lines = FindSection(Section);
+  if (Lines != nullptr) Strings.Assign(*Lines);
+}
+
+void TMemIniFile::EraseSection(const String& Section) {
+  const int Index = FSections.IndexOf(Section);
+  if (Index < 0) return;
+  const TObject* Lines = FSections.Objects(Index);
+  FSections.Delete(Index);
+  const auto Owned = std::find_if(FSectionLists.begin(), FSectionLists.end(),
+                                  [&](const auto& Entry) { return Entry.get() == Lines; });
+  if (Owned != FSectionLists.end()) FSectionLists.erase(Owned);
+}
+
+void TMemIniFile::DeleteKey(const String& Section, const String& Ident) {
+  THashedStringList* Lines = FindSection(Section);
+  if (Lines == nullptr) return;
+  const int Index = Lines->IndexOfName(Ident);
+  if (Index >= 0) Lines->Delete(Index);
+}
+
+void TMemIniFile::UpdateFile() {
+  TStringList List;
+  GetStrings(List);
+  List.SaveToFile(FFileName);
+}
+
+}  // namespace vlm
