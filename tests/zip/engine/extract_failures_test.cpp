@@ -1,0 +1,323 @@
+// tests/zip/engine/extract_failures_test.cpp -- existing files, damaged data, unsafe names, the
+// size cap and damaged archives: what is kept, what is reported, what never appears.
+#include <gtest/gtest.h>
+
+#include "tests/zip/engine/extract_support.h"
+
+namespace vlm::test {
+namespace {
+
+using Names = std::set<std::string>;
+
+TEST(VZExecOverwrite, KeepsANewerExistingFileAndReportsFileExists) {
+  Extraction X(ArchivePath("stored.zip"));
+  WriteBytes(X.File("hello.txt"), "mine");  // written now: newer than the 2021 entry
+  EXPECT_EQ(X.Run(), 2);
+  EXPECT_EQ(ReadBytes(X.File("hello.txt")), "mine");
+  const auto Questions = X.Engine.Of(VZ_ACT_OVERWRITE);
+  ASSERT_EQ(Questions.size(), 1u);
+  EXPECT_EQ(Questions[0].Text, u"hello.txt");
+  EXPECT_EQ(Questions[0].Arg1, 0u);  // default: keep
+  EXPECT_EQ(Questions[0].Arg2, 0u);  // entry index
+  EXPECT_EQ(Questions[0].Arg3, 2);   // existing same or newer
+  const auto Skips = X.Engine.Of(VZ_ACT_SKIPPED);
+  ASSERT_EQ(Skips.size(), 1u);
+  EXPECT_EQ(Skips[0].Arg2, static_cast<uint32_t>(VZ_SKIP_FILE_EXISTS + 1));
+  EXPECT_EQ(Skips[0].Arg1, 0u);
+}
+
+TEST(VZExecOverwrite, KeepsAnOlderExistingFileAndReportsNoOverwrite) {
+  Extraction X(ArchivePath("stored.zip"));
+  WriteBytes(X.File("hello.txt"), "old");
+  SetLocalWriteTime(X.File("hello.txt"), 2000, 1, 1);
+  EXPECT_EQ(X.Run(), 2);
+  EXPECT_EQ(ReadBytes(X.File("hello.txt")), "old");
+  EXPECT_EQ(X.Engine.Of(VZ_ACT_OVERWRITE).at(0).Arg3, 1);
+  EXPECT_EQ(X.Engine.Of(VZ_ACT_SKIPPED).at(0).Arg2,
+            static_cast<uint32_t>(VZ_SKIP_NO_OVERWRITE + 1));
+}
+
+TEST(VZExecOverwrite, AnswerOneReplacesTheExistingFile) {
+  Extraction X(ArchivePath("stored.zip"));
+  WriteBytes(X.File("hello.txt"), "mine");
+  X.Engine.OnCallback = [](const CallbackEvent& E, EngineRun&) {
+    return E.Action == VZ_ACT_OVERWRITE ? 1 : 0;
+  };
+  EXPECT_EQ(X.Run(), 3);
+  EXPECT_EQ(ReadBytes(X.File("hello.txt")), Plain("hello.txt"));
+  EXPECT_TRUE(X.Engine.Of(VZ_ACT_SKIPPED).empty());
+}
+
+TEST(VZExecOverwrite, OverwriteOptionMakesReplacingTheDefault) {
+  Extraction X(ArchivePath("stored.zip"));
+  WriteBytes(X.File("hello.txt"), "mine");
+  X.Engine.Command.fOptions |= VZ_OPT_OVERWRITE;
+  EXPECT_EQ(X.Run(), 3);
+  EXPECT_EQ(X.Engine.Of(VZ_ACT_OVERWRITE).at(0).Arg1, 1u);
+  EXPECT_EQ(ReadBytes(X.File("hello.txt")), Plain("hello.txt"));
+}
+
+TEST(VZExecOverwrite, AnswerTwoKeepsTheFileEvenWithTheOverwriteOption) {
+  Extraction X(ArchivePath("stored.zip"));
+  WriteBytes(X.File("hello.txt"), "mine");
+  X.Engine.Command.fOptions |= VZ_OPT_OVERWRITE;
+  X.Engine.OnCallback = [](const CallbackEvent& E, EngineRun&) {
+    return E.Action == VZ_ACT_OVERWRITE ? 2 : 0;
+  };
+  EXPECT_EQ(X.Run(), 2);
+  EXPECT_EQ(ReadBytes(X.File("hello.txt")), "mine");
+}
+
+TEST(VZExecOverwrite, UpdateKeepsNewerFilesEvenWithOverwrite) {
+  Extraction X(ArchivePath("stored.zip"));
+  WriteBytes(X.File("hello.txt"), "mine");
+  X.Engine.Command.fOptions |= VZ_OPT_OVERWRITE | VZ_OPT_UPDATE;
+  EXPECT_EQ(X.Run(), 2);
+  EXPECT_EQ(X.Engine.Of(VZ_ACT_OVERWRITE).at(0).Arg1, 0u);
+  EXPECT_EQ(ReadBytes(X.File("hello.txt")), "mine");
+}
+
+TEST(VZExecOverwrite, FreshenSkipsEntriesWithoutAFile) {
+  Extraction X(ArchivePath("stored.zip"));
+  X.Engine.Command.fOptions |= VZ_OPT_FRESHEN;
+  EXPECT_EQ(X.Run(), 0);
+  EXPECT_TRUE(ListTree(X.Out.Path()).empty());
+  for (const auto& Skip : X.Engine.Of(VZ_ACT_SKIPPED)) {
+    EXPECT_EQ(Skip.Arg2, static_cast<uint32_t>(VZ_SKIP_ON_FRESHEN + 1));
+  }
+  EXPECT_EQ(X.Engine.Of(VZ_ACT_SKIPPED).size(), 3u);
+}
+
+TEST(VZExecCrc, MismatchKeepsTheFileAndSendsTheMessage) {
+  Extraction X(ArchivePath("badcrc.zip"));
+  EXPECT_EQ(X.Run(), 1);
+  EXPECT_EQ(ReadBytes(X.File("bad.txt")), "bad data\n");
+  const auto Crc = X.Engine.Of(VZ_ACT_CRC_ERROR);
+  ASSERT_EQ(Crc.size(), 1u);
+  EXPECT_EQ(Crc[0].Text, u"bad.txt");
+  EXPECT_EQ(Crc[0].Arg1 ^ Crc[0].Arg2, 1u);  // found and expected differ in the flipped bit
+  EXPECT_EQ(X.Engine.TextsOf(VZ_ACT_MESSAGE),
+            (std::vector<String>{u"After extraction, file bad.txt had a CRC error"}));
+}
+
+TEST(VZExecCrc, AnswerThreeDeletesAndAnswerOneAccepts) {
+  Extraction Delete(ArchivePath("badcrc.zip"));
+  Delete.Engine.OnCallback = [](const CallbackEvent& E, EngineRun&) {
+    return E.Action == VZ_ACT_CRC_ERROR ? 3 : 0;
+  };
+  EXPECT_EQ(Delete.Run(), 1);
+  EXPECT_EQ(ListTree(Delete.Out.Path()), (Names{"good.txt"}));
+  EXPECT_TRUE(Delete.Engine.Of(VZ_ACT_MESSAGE).empty());
+
+  Extraction Accept(ArchivePath("badcrc.zip"));
+  Accept.Engine.OnCallback = [](const CallbackEvent& E, EngineRun&) {
+    return E.Action == VZ_ACT_CRC_ERROR ? 1 : 0;
+  };
+  EXPECT_EQ(Accept.Run(), 2);
+  EXPECT_TRUE(Accept.Engine.Of(VZ_ACT_MESSAGE).empty());
+}
+
+TEST(VZExecDamagedData, TruncatedDeflateLeavesNoFileAndTheNextEntryIsExtracted) {
+  Extraction X(ArchivePath("truncated.zip"));
+  EXPECT_EQ(X.Run(), 1);
+  EXPECT_EQ(ListTree(X.Out.Path()), (Names{"after.txt"}));
+  const auto Messages = X.Engine.Of(VZ_ACT_MESSAGE);
+  ASSERT_EQ(Messages.size(), 1u);
+  EXPECT_EQ(Messages[0].Text, u"Unexpected end of data for file: cut.bin");
+  EXPECT_EQ(Messages[0].Arg1, static_cast<uint32_t>(VZ_ERR_PREMATURE_EOF));
+  EXPECT_EQ(X.Engine.Of(VZ_ACT_SKIPPED).at(0).Arg2,
+            static_cast<uint32_t>(VZ_SKIP_GENERAL_EXTRACT_ERROR + 1));
+}
+
+TEST(VZExecDamagedData, DataReachingPastTheDirectoryIsRefused) {
+  Extraction X(ArchivePath("pastend.zip"));
+  EXPECT_EQ(X.Run(), 0);
+  EXPECT_TRUE(ListTree(X.Out.Path()).empty());
+  EXPECT_EQ(X.Engine.Of(VZ_ACT_MESSAGE).at(0).Arg1, static_cast<uint32_t>(VZ_ERR_PREMATURE_EOF));
+}
+
+TEST(VZExecSizeCap, DataBeyondTheDeclaredSizeIsCutOffReportedAndNotKept) {
+  Extraction X(ArchivePath("bomb.zip"));
+  EXPECT_EQ(X.Run(), 1);
+  EXPECT_EQ(ListTree(X.Out.Path()), (Names{"ok.txt"}));
+  // Never more output than declared: 1000 bytes of the 1 MiB, 100 of the 5000.
+  int64_t Zeros = 0, Stored = 0;
+  String Item;
+  for (const auto& E : X.Engine.Events) {
+    if (E.Action == VZ_ACT_NEW_ITEM && E.Size >= 0) Item = E.Text;
+    if (E.Action == VZ_ACT_PROGRESS) (Item == u"zeros.bin" ? Zeros : Stored) += E.Size;
+  }
+  EXPECT_EQ(Zeros, 1000);
+  EXPECT_EQ(Stored, 100 + 3);  // stored.bin's 100, then ok.txt's 3
+  const std::vector<String> Expected = {
+      u"Data of file zeros.bin exceeds its declared size of 1000 bytes; cut off, file not kept",
+      u"Data of file stored.bin exceeds its declared size of 100 bytes; cut off, file not kept"};
+  EXPECT_EQ(X.Engine.TextsOf(VZ_ACT_MESSAGE), Expected);
+  for (const auto& Skip : X.Engine.Of(VZ_ACT_SKIPPED)) {
+    EXPECT_EQ(Skip.Arg1, static_cast<uint32_t>(VZ_ERR_ERROR));
+    EXPECT_EQ(Skip.Arg2, static_cast<uint32_t>(VZ_SKIP_GENERAL_EXTRACT_ERROR + 1));
+  }
+}
+
+TEST(VZExecSizeCap, DataShorterThanDeclaredIsNotKept) {
+  Extraction X(ArchivePath("short.zip"));
+  EXPECT_EQ(X.Run(), 0);
+  EXPECT_TRUE(ListTree(X.Out.Path()).empty());
+  EXPECT_EQ(X.Engine.TextsOf(VZ_ACT_MESSAGE),
+            (std::vector<String>{u"Data of file small.bin is shorter than its declared size of 500 "
+                                 u"bytes; file not kept"}));
+}
+
+TEST(VZExecSizeCap, PublicArchivesWhoseDataExceedsTheDeclaredSize) {
+  if (!SharedArchivesPresent()) GTEST_SKIP() << "no shared test data";
+  for (const char* Name : {"libarchive/test_read_data_into_fd_size_exceeds_declared_deflate.zip",
+                           "libarchive/test_read_data_into_fd_size_exceeds_declared_stored.zip"}) {
+    Extraction X(SharedArchivePath(Name));
+    EXPECT_EQ(X.Run(), 1) << Name;  // "first" is refused, "second" is fine
+    EXPECT_EQ(ListTree(X.Out.Path()), (Names{"second"})) << Name;
+    ASSERT_FALSE(X.Engine.Of(VZ_ACT_MESSAGE).empty()) << Name;
+    EXPECT_NE(ToUtf8(X.Engine.TextsOf(VZ_ACT_MESSAGE)[0]).find("exceeds its declared size"),
+              std::string::npos)
+        << Name;
+  }
+}
+
+TEST(VZExecNames, UnsafeNamesAreSkippedWithBadName) {
+  Extraction X(ArchivePath("badnames.zip"));
+  EXPECT_EQ(X.Run(), 4);
+  // Folder names are dropped, so the last four give harmless names inside the folder.
+  EXPECT_EQ(ListTree(X.Out.Path()), (Names{"escape.txt", "good.txt", "on.txt", "rooted.txt"}));
+  const auto Skips = X.Engine.Of(VZ_ACT_SKIPPED);
+  ASSERT_EQ(Skips.size(), 14u);
+  for (const auto& Skip : Skips) {
+    EXPECT_EQ(Skip.Arg2, static_cast<uint32_t>(VZ_SKIP_BAD_NAME + 1)) << ToUtf8(Skip.Text);
+    EXPECT_EQ(Skip.Arg1, static_cast<uint32_t>(VZ_ERR_INVALID_NAME));
+  }
+  EXPECT_EQ(Skips[0].Text, u"..");
+  EXPECT_EQ(Skips[2].Text, u"C:evil.txt");
+  EXPECT_EQ(Skips[7].Text, u"COM\u00B9.txt");
+  EXPECT_EQ(X.Engine.TextsOf(VZ_ACT_MESSAGE).at(3), u"Invalid file name, not extracted: CON");
+  EXPECT_FALSE(std::filesystem::exists(X.Out.Path().parent_path() / "escape.txt"));
+}
+
+TEST(VZExecNames, WithFolderNamesNothingLeavesTheBaseFolder) {
+  TempFolder Outer;
+  const auto Base = Outer.Path() / "base";
+  std::filesystem::create_directory(Base);
+  EngineRun Run;
+  Run.ArchiveName = ArchivePath("badnames.zip");
+  Run.BaseDir = PathString(Base);
+  Run.Command.fOptions |= VZ_OPT_DIR_NAMES;
+  EXPECT_EQ(Run.Run(), 2);
+  EXPECT_EQ(ListTree(Outer.Path()),
+            (Names{"base/", "base/abs/", "base/abs/rooted.txt", "base/good.txt"}));
+  std::vector<String> Refused;
+  for (const auto& Skip : Run.Of(VZ_ACT_SKIPPED)) Refused.push_back(Skip.Text);
+  ASSERT_EQ(Refused.size(), 16u);
+  EXPECT_EQ(Refused[14], u"..\\escape.txt");
+  EXPECT_EQ(Refused[15], u"C:\\drive\\on.txt");
+}
+
+TEST(VZExecNames, NamesDifferingOnlyInLetterCaseAreTheSameName) {
+  Extraction X(ArchivePath("letter_case.zip"));
+  EXPECT_EQ(X.Run(), 3);
+  EXPECT_EQ(ListTree(X.Out.Path()), (Names{"Readme.TXT", "a.txt", "b.txt"}));
+  EXPECT_EQ(ReadBytes(X.File("Readme.TXT")), "first\n");
+  EXPECT_EQ(X.Engine.Of(VZ_ACT_SKIPPED).at(0).Text, u"README.txt");
+
+  Extraction Dirs(ArchivePath("letter_case.zip"));
+  Dirs.Engine.Command.fOptions |= VZ_OPT_DIR_NAMES;
+  WriteBytes(Dirs.File("readme.txt"), "mine");  // an existing file in other letter case
+  EXPECT_EQ(Dirs.Run(), 2);
+  EXPECT_EQ(ListTree(Dirs.Out.Path()), (Names{"Dir/", "Dir/a.txt", "Dir/b.txt", "readme.txt"}));
+  EXPECT_EQ(ReadBytes(Dirs.File("readme.txt")), "mine");
+  EXPECT_EQ(Dirs.Engine.Of(VZ_ACT_OVERWRITE).size(), 2u);
+}
+
+TEST(VZExecNames, AnEmptyNameIsABadNameAndASlashIsAFolder) {
+  Extraction X(ArchivePath("emptyname.zip"));
+  EXPECT_EQ(X.Run(), 1);
+  EXPECT_EQ(ListTree(X.Out.Path()), (Names{"ok.txt"}));
+  const auto Skips = X.Engine.Of(VZ_ACT_SKIPPED);
+  ASSERT_EQ(Skips.size(), 1u);
+  EXPECT_EQ(Skips[0].Text, u"");
+  EXPECT_EQ(Skips[0].Arg2, static_cast<uint32_t>(VZ_SKIP_BAD_NAME + 1));
+  EXPECT_EQ(X.Engine.Of(VZ_ACT_TOTAL_COUNT).at(0).Arg1, 2u);  // "/" is no item
+}
+
+TEST(VZExecArchives, ReportsArchivesThatCannotBeRead) {
+  TempFolder Out;
+  EngineRun NotZip;
+  NotZip.ArchiveName = ArchivePath("notzip.zip");
+  NotZip.BaseDir = PathString(Out.Path());
+  EXPECT_EQ(NotZip.Run(), -VZ_ERR_NO_CENTRAL);
+
+  EngineRun Missing;
+  Missing.ArchiveName = ArchivePath("no-such-archive.zip");
+  Missing.BaseDir = PathString(Out.Path());
+  EXPECT_EQ(Missing.Run(), -VZ_ERR_OPEN_ZIP);
+
+  EngineRun NoFolder;
+  NoFolder.ArchiveName = ArchivePath("stored.zip");
+  NoFolder.BaseDir = PathString(Out.Path() / "missing") + u"/";
+  EXPECT_EQ(NoFolder.Run(), -VZ_ERR_NOT_FOUND);
+  EXPECT_TRUE(ListTree(Out.Path()).empty());
+}
+
+// Every public sample archive: whatever it holds, the engine returns, writes only inside the
+// folder it was given, and leaves no temporary file behind.
+class PublicArchive : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(PublicArchive, ExtractsIntoTheFolderOnlyAndLeavesNoTemporaryFiles) {
+  TempFolder Outer;
+  const auto Base = Outer.Path() / "base";
+  std::filesystem::create_directory(Base);
+  for (uint32_t Extra : {0u, VZ_OPT_DIR_NAMES}) {
+    EngineRun Run;
+    Run.ArchiveName = SharedArchivePath(GetParam());
+    Run.BaseDir = PathString(Base);
+    Run.Command.fOptions |= Extra;
+    Run.Command.fPwdReqCount = 0;
+    const int32_t Result = Run.Run();
+    EXPECT_GE(Result, -36);
+    EXPECT_FALSE(HasPartFiles(Outer.Path()));
+    for (const auto& Name : ListTree(Outer.Path())) EXPECT_EQ(Name.rfind("base/", 0), 0u) << Name;
+    // The progress pattern holds even for damaged archives that get as far as selecting.
+    const auto Actions = Run.Actions();
+    if (Result >= 0) {
+      EXPECT_EQ(Actions.back(), VZ_ACT_END_OF_BATCH);
+    }
+  }
+}
+
+std::vector<std::string> PublicArchiveNames() {
+  std::vector<std::string> Names;
+  if (!SharedArchivesPresent()) return Names;
+  const std::filesystem::path Root(ToUtf8(SharedArchivePath("")));
+  for (const auto& Item : std::filesystem::recursive_directory_iterator(Root)) {
+    const auto Ext = Item.path().extension().string();
+    if (!Item.is_regular_file() ||
+        (Ext != ".zip" && Ext != ".ZIP" && Ext != ".xlsx" && Ext != ".zipx"))
+      continue;
+    std::string Rel = PathToUtf8(std::filesystem::relative(Item.path(), Root));
+    for (char& C : Rel) {
+      if (C == '\\') C = '/';
+    }
+    Names.push_back(Rel);
+  }
+  std::sort(Names.begin(), Names.end());
+  return Names;
+}
+
+std::string TestNameOf(const ::testing::TestParamInfo<std::string>& Info) {
+  std::string Name;
+  for (char C : Info.param) Name += std::isalnum(static_cast<unsigned char>(C)) ? C : '_';
+  return Name;
+}
+
+INSTANTIATE_TEST_SUITE_P(SharedTestData, PublicArchive, ::testing::ValuesIn(PublicArchiveNames()),
+                         TestNameOf);
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(PublicArchive);
+
+}  // namespace
+}  // namespace vlm::test

@@ -1,0 +1,300 @@
+#!/usr/bin/env python3
+"""tests/zip/engine/make_test_archives.py -- builds the zip engine's test archives.
+
+    make_test_archives.py OUTDIR
+
+Writes every archive below into OUTDIR, the plain content the tests compare against into
+OUTDIR/plain/, and OUTDIR/index.txt saying what each archive is and what is wrong with the broken
+ones. Deterministic: the same files each run (7z stores the file times set here). Needs python3
+and 7z (p7zip-full). Run natively; the Windows test run reads the same folder through wine's Z:.
+
+Archives from python's zipfile:
+  stored.zip       stored entries: hello.txt, empty.txt (0 bytes), dir/sub/deep.txt, folder "dir/"
+  deflated.zip     Deflate: mixed.bin (300 KiB, mixed compressibility), text.txt
+  zip64.zip        deflated entries with Zip64 extra fields and Zip64 end records
+  comment.zip      one entry and a 100-byte archive comment
+  utf8.zip         UTF-8 names (flag bit 11): Grüße.txt, 日本語.txt
+  prefixed.zip     1000 bytes of other data in front; offsets count them
+  concat.zip       1000 bytes in front; offsets do not count them (plain concatenation)
+  duplicates.zip   a/x.txt and b/x.txt (different content): one x.txt, from a/
+  mixed_case.zip   Spec.TXT, other.dat, sub/readme.md: for file specifications
+Archives from 7z:
+  deflate64.zip    Deflate64 (method 9): repeats 40 KiB apart and runs longer than 258 bytes,
+                   which need the Deflate64-only distance and length codes; plus text.txt
+  crypto.zip       traditional PKWARE encryption, password "secret": a.txt, b.bin
+Hand-built (the broken ones):
+  badcrc.zip       stored good.txt, then bad.txt whose CRC-32 is wrong
+  method.zip       odd.bin with method 12 (bzip2 id, unsupported), then fine.txt
+  truncated.zip    cut.bin whose Deflate stream stops halfway (sizes match the cut data)
+  pastend.zip      over.bin whose compressed size reaches past the central directory
+  bomb.zip         zeros.bin: 1 MiB of zeros declared as 1000 bytes; stored.bin: 5000 stored
+                   bytes declared as 100
+  short.zip        small.bin: declared 500 bytes, data gives 100
+  badnames.zip     unsafe names (.., dir/.., C:evil.txt, CON, con.txt, Nul.tar.gz, LPT9, COM¹.txt,
+                   trail., "trail ", a<b.txt, a|b, ctl\\x01.txt, a 256-character name), then
+                   ../escape.txt, /abs/rooted.txt, C:/drive/on.txt, good.txt
+  letter_case.zip  Readme.TXT and README.txt, Dir/a.txt and DIR/b.txt: names that differ only in
+                   letter case are the same name on Windows, and so on every build
+  emptyname.zip    an entry with an empty name, one named "/", then ok.txt
+  oem.zip          name bytes "f\\x81.txt", flag bit 11 clear, made by MS-DOS: OEM "fü.txt"
+  version.zip      future.txt needing version 9.9, then ok.txt
+  notzip.zip       no end record at all
+expected/<name>/   7z's extraction of the public Deflate64 samples in ../shared/testdata/zip
+"""
+import os
+import random
+import shutil
+import struct
+import subprocess
+import sys
+import zipfile
+import zlib
+
+WHEN = (2021, 3, 4, 5, 6, 8)          # entry time used by the python-made archives
+SEVENZ_WHEN = 1_600_000_000           # 2020-09-13 12:26:40 UTC, for 7z's input files
+
+
+def mixed(seed, size):
+    """Deterministic bytes of mixed compressibility: random, text-like and repeated stretches."""
+    rnd = random.Random(seed)
+    out = bytearray()
+    words = [b"alpha", b"beta", b"gamma", b"delta", b"menu", b"velmora", b"\r\n", b" "]
+    while len(out) < size:
+        kind = rnd.randrange(3)
+        if kind == 0:
+            out += rnd.randbytes(rnd.randrange(1, 4096))
+        elif kind == 1:
+            for _ in range(rnd.randrange(10, 800)):
+                out += rnd.choice(words)
+        else:
+            out += bytes([rnd.randrange(256)]) * rnd.randrange(1, 3000)
+    return bytes(out[:size])
+
+
+def deflate64_friendly():
+    """Data whose best encoding uses Deflate64's long distances and long matches."""
+    rnd = random.Random(64)
+    block = rnd.randbytes(40 * 1024)
+    return block + b"\0" * 70000 + block + block + rnd.randbytes(1000) + block
+
+
+def raw_deflate(data, level=9):
+    c = zlib.compressobj(level, zlib.DEFLATED, -15)
+    return c.compress(data) + c.flush()
+
+
+def dos_time(t):
+    y, mo, d, h, mi, s = t
+    return (h << 11) | (mi << 5) | (s // 2), ((y - 1980) << 9) | (mo << 5) | d
+
+
+def build_zip(entries, comment=b"", prefix=b""):
+    """A ZIP made by hand, so that any field can lie. Each entry is a dict with name (bytes),
+    payload (the stored bytes), method, crc, usize, and optionally csize, flag, made_by, needed."""
+    out = bytearray(prefix)
+    central = bytearray()
+    for e in entries:
+        time, date = dos_time(e.get("when", WHEN))
+        name, payload = e["name"], e["payload"]
+        csize = e.get("csize", len(payload))
+        flag, needed, made_by = e.get("flag", 0), e.get("needed", 20), e.get("made_by", 0x0314)
+        offset = len(out)
+        out += struct.pack("<IHHHHHIIIHH", 0x04034B50, needed, flag, e["method"], time, date,
+                           e["crc"], csize, e["usize"], len(name), 0) + name + payload
+        central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, made_by, needed, flag,
+                               e["method"], time, date, e["crc"], csize, e["usize"], len(name),
+                               0, 0, 0, 0, 0, offset) + name
+    cd_offset = len(out)
+    out += central
+    n = len(entries)
+    out += struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, n, n, len(central), cd_offset,
+                       len(comment)) + comment
+    return bytes(out)
+
+
+def stored(name, data, **more):
+    e = dict(name=name, payload=data, method=0, crc=zlib.crc32(data), usize=len(data))
+    e.update(more)
+    return e
+
+
+def to_zip64_end(data):
+    """Rewrites the end of an archive with a Zip64 end record and locator, and an end record
+    whose counts, size and offset hold all ones."""
+    end = data.rfind(b"PK\x05\x06")
+    _, _, _, _, total, cd_size, cd_offset, clen = struct.unpack("<IHHHHIIH", data[end:end + 22])
+    body = data[:end]
+    z64_pos = len(body)
+    record = struct.pack("<IQHHIIQQQQ", 0x06064B50, 44, 45, 45, 0, 0, total, total, cd_size,
+                         cd_offset)
+    locator = struct.pack("<IIQI", 0x07064B50, 0, z64_pos, 1)
+    tail = struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 0xFFFF, 0xFFFF, 0xFFFFFFFF, 0xFFFFFFFF, 0)
+    return body + record + locator + tail
+
+
+def zipinfo(name, when=WHEN):
+    info = zipfile.ZipInfo(name, when)
+    info.external_attr = 0o644 << 16
+    return info
+
+
+def write_plain(out, name, data):
+    path = os.path.join(out, "plain", name)
+    os.makedirs(os.path.dirname(path), exist_ok=True)
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+def main():
+    if len(sys.argv) != 2:
+        sys.exit(__doc__)
+    out = sys.argv[1]
+    shutil.rmtree(out, ignore_errors=True)
+    os.makedirs(os.path.join(out, "plain"))
+
+    hello, deep = b"Hello, world!\r\n", b"deep inside\n" * 10
+    with zipfile.ZipFile(os.path.join(out, "stored.zip"), "w", zipfile.ZIP_STORED) as z:
+        z.writestr(zipinfo("hello.txt"), hello)
+        z.writestr(zipinfo("empty.txt"), b"")
+        z.writestr(zipinfo("dir/"), b"")
+        z.writestr(zipinfo("dir/sub/deep.txt", (2019, 12, 31, 23, 59, 58)), deep)
+    write_plain(out, "hello.txt", hello)
+    write_plain(out, "deep.txt", deep)
+
+    big, text = mixed(1, 300 * 1024), b"The quick brown fox\n" * 200
+    with zipfile.ZipFile(os.path.join(out, "deflated.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr(zipinfo("mixed.bin"), big)
+        z.writestr(zipinfo("text.txt"), text)
+    write_plain(out, "mixed.bin", big)
+    write_plain(out, "text.txt", text)
+
+    path = os.path.join(out, "zip64.zip")
+    with zipfile.ZipFile(path, "w", zipfile.ZIP_DEFLATED) as z:
+        for name, data in (("z64a.bin", mixed(2, 70000)), ("z64b.txt", text)):
+            with z.open(zipinfo(name), "w", force_zip64=True) as f:
+                f.write(data)
+    with open(path, "rb") as f:
+        data = f.read()
+    with open(path, "wb") as f:
+        f.write(to_zip64_end(data))
+    write_plain(out, "z64a.bin", mixed(2, 70000))
+
+    with zipfile.ZipFile(os.path.join(out, "comment.zip"), "w") as z:
+        z.writestr(zipinfo("commented.txt"), b"see the comment\n")
+        z.comment = bytes(range(32, 132))
+
+    with zipfile.ZipFile(os.path.join(out, "utf8.zip"), "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr(zipinfo("Grüße.txt"), "Grüße\n".encode())
+        z.writestr(zipinfo("日本語.txt"), "日本語\n".encode())
+
+    inner = build_zip([stored(b"inside.txt", b"after the prefix\n")])
+    with open(os.path.join(out, "concat.zip"), "wb") as f:
+        f.write(b"P" * 1000 + inner)
+    path = os.path.join(out, "prefixed.zip")
+    with open(path, "wb") as f:
+        f.write(b"P" * 1000)
+    with zipfile.ZipFile(path, "a") as z:
+        z.writestr(zipinfo("inside.txt"), b"after the prefix\n")
+
+    with zipfile.ZipFile(os.path.join(out, "duplicates.zip"), "w") as z:
+        z.writestr(zipinfo("a/x.txt"), b"from a\n")
+        z.writestr(zipinfo("b/x.txt"), b"from b\n")
+
+    with zipfile.ZipFile(os.path.join(out, "mixed_case.zip"), "w") as z:
+        z.writestr(zipinfo("Spec.TXT"), b"spec\n")
+        z.writestr(zipinfo("other.dat"), b"other\n")
+        z.writestr(zipinfo("sub/readme.md"), b"readme\n")
+
+    # 7z: Deflate64 and traditional encryption, from files with fixed times.
+    src = os.path.join(out, "7z-input")
+    os.makedirs(src)
+    d64 = deflate64_friendly()
+    for name, data in (("d64.bin", d64), ("text.txt", text), ("a.txt", b"secret text\n" * 50),
+                       ("b.bin", mixed(3, 20000))):
+        p = os.path.join(src, name)
+        with open(p, "wb") as f:
+            f.write(data)
+        os.utime(p, (SEVENZ_WHEN, SEVENZ_WHEN))
+    write_plain(out, "d64.bin", d64)
+    write_plain(out, "a.txt", b"secret text\n" * 50)
+    write_plain(out, "b.bin", mixed(3, 20000))
+    quiet = dict(cwd=src, check=True, stdout=subprocess.DEVNULL)
+    subprocess.run(["7z", "a", "-tzip", "-mm=Deflate64", "-mx=9", "-mtc=off",
+                    os.path.abspath(os.path.join(out, "deflate64.zip")), "d64.bin", "text.txt"],
+                   **quiet)
+    subprocess.run(["7z", "a", "-tzip", "-psecret", "-mem=ZipCrypto", "-mtc=off",
+                    os.path.abspath(os.path.join(out, "crypto.zip")), "a.txt", "b.bin"], **quiet)
+    shutil.rmtree(src)
+
+    # Hand-built broken archives.
+    good, bad = b"good data\n", b"bad data\n"
+    with open(os.path.join(out, "badcrc.zip"), "wb") as f:
+        f.write(build_zip([stored(b"good.txt", good),
+                           stored(b"bad.txt", bad, crc=zlib.crc32(bad) ^ 0x1)]))
+
+    odd = dict(name=b"odd.bin", payload=b"BZh91AY&SY", method=12, crc=0, usize=100)
+    with open(os.path.join(out, "method.zip"), "wb") as f:
+        f.write(build_zip([odd, stored(b"fine.txt", b"fine\n")]))
+
+    cut_data = mixed(4, 50000)
+    packed = raw_deflate(cut_data)
+    cut = dict(name=b"cut.bin", payload=packed[:len(packed) // 2], method=8,
+               crc=zlib.crc32(cut_data), usize=len(cut_data))
+    with open(os.path.join(out, "truncated.zip"), "wb") as f:
+        f.write(build_zip([cut, stored(b"after.txt", b"after\n")]))
+
+    over = stored(b"over.bin", b"x" * 100, csize=100000)
+    with open(os.path.join(out, "pastend.zip"), "wb") as f:
+        f.write(build_zip([over]))
+
+    zeros = bytes(1 << 20)
+    bomb = dict(name=b"zeros.bin", payload=raw_deflate(zeros), method=8,
+                crc=zlib.crc32(zeros[:1000]), usize=1000)
+    five = mixed(5, 5000)
+    with open(os.path.join(out, "bomb.zip"), "wb") as f:
+        f.write(build_zip([bomb, stored(b"stored.bin", five, usize=100, crc=zlib.crc32(five[:100])),
+                           stored(b"ok.txt", b"ok\n")]))
+
+    small = mixed(6, 100)
+    with open(os.path.join(out, "short.zip"), "wb") as f:
+        f.write(build_zip([stored(b"small.bin", small, usize=500)]))
+
+    unsafe = [b"..", b"dir/..", b"C:evil.txt", b"CON", b"con.txt", b"Nul.tar.gz", b"LPT9",
+              "COM¹.txt".encode(), b"trail.", b"trail ", b"a<b.txt", b"a|b", b"ctl\x01.txt",
+              b"n" * 256]
+    names = unsafe + [b"../escape.txt", b"/abs/rooted.txt", b"C:/drive/on.txt", b"good.txt"]
+    with open(os.path.join(out, "badnames.zip"), "wb") as f:
+        f.write(build_zip([stored(n, b"data of " + n, flag=0x800) for n in names]))
+
+    with open(os.path.join(out, "letter_case.zip"), "wb") as f:
+        f.write(build_zip([stored(b"Readme.TXT", b"first\n"), stored(b"README.txt", b"second\n"),
+                           stored(b"Dir/a.txt", b"a\n"), stored(b"DIR/b.txt", b"b\n")]))
+
+    with open(os.path.join(out, "emptyname.zip"), "wb") as f:
+        f.write(build_zip([stored(b"", b"nameless\n"), stored(b"/", b""), stored(b"ok.txt", b"ok\n")]))
+
+    with open(os.path.join(out, "oem.zip"), "wb") as f:
+        f.write(build_zip([stored(b"f\x81.txt", b"oem\n", made_by=0x0014)]))
+
+    with open(os.path.join(out, "version.zip"), "wb") as f:
+        f.write(build_zip([stored(b"future.txt", b"future\n", needed=99),
+                           stored(b"ok.txt", b"ok\n")]))
+
+    with open(os.path.join(out, "notzip.zip"), "wb") as f:
+        f.write(b"This is not an archive at all, just some text without an end record.\n" * 3)
+
+    # What 7z makes of the public Deflate64 samples, for comparison (folder names dropped).
+    shared = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "..", "..",
+                          "shared", "testdata", "zip")
+    for rel, stem in (("zip2/deflate64.zip", "zip2-deflate64"),
+                      ("commons-compress/lorem-ipsum-deflate64.zip", "lorem-ipsum-deflate64")):
+        if os.path.exists(os.path.join(shared, rel)):
+            subprocess.run(["7z", "e", "-y", "-o" + os.path.join(out, "expected", stem),
+                            os.path.join(shared, rel)], check=True, stdout=subprocess.DEVNULL)
+
+    with open(os.path.join(out, "index.txt"), "w") as f:
+        f.write(__doc__)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,84 @@
+// zip/engine/archive_reader.h -- the engine's own reading of a ZIP archive (PKWARE APPNOTE):
+// end of central directory record (with the Zip64 locator and record), the central directory
+// entries with their Zip64 sizes and decoded names, and the local headers that locate each
+// entry's data. The front end reads the directory separately; the engine trusts nothing it did.
+//
+// Everything read is untrusted: every length and offset is checked against the file before use.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "runtime/string.h"
+
+namespace vlm {
+class TFileStream;
+}
+
+namespace vlm::zipengine {
+
+// How entry names are decoded (the command record's fEncodedAs).
+enum class TNameEncoding : uint32_t { Auto = 0, None = 1, Oem = 2, Utf8 = 3, UnicodePath = 4 };
+
+struct TCentralEntry {
+  uint16_t VersionMadeBy = 0;  // low byte version, high byte host system
+  uint16_t VersionNeeded = 0;
+  uint16_t Flag = 0;  // bit 0 encrypted, bit 3 data descriptor, bit 11 UTF-8 name
+  uint16_t Method = 0;
+  uint32_t DosDateTime = 0;  // DOS date in the high 16 bits, time in the low 16 bits
+  uint32_t Crc32 = 0;
+  uint64_t CompressedSize = 0;    // untrusted
+  uint64_t UncompressedSize = 0;  // untrusted; the output cap
+  uint64_t LocalOffset = 0;       // already corrected for data in front of the archive
+  std::string RawName;
+  String Name;  // decoded, as stored (separators not yet normalized)
+
+  bool IsEncrypted() const { return (Flag & 1u) != 0; }
+  bool HasDataDescriptor() const { return (Flag & 8u) != 0; }
+};
+
+class TArchiveReader {
+public:
+  TArchiveReader();
+  ~TArchiveReader();
+  TArchiveReader(const TArchiveReader&) = delete;
+  TArchiveReader& operator=(const TArchiveReader&) = delete;
+
+  // Opens the archive and reads its directory. Returns 0, or the engine error number (VZ_ERR_...)
+  // that ends the operation: VZ_ERR_OPEN_ZIP (cannot open), VZ_ERR_NO_CENTRAL (no end record),
+  // VZ_ERR_MULTI_PART, VZ_ERR_INVALID_ZIP (damaged directory).
+  int Open(const String& FileName, TNameEncoding Encoding, uint32_t FromPage);
+
+  const std::vector<TCentralEntry>& Entries() const { return FEntries; }
+  const std::string& Comment() const { return FComment; }
+
+  // Reads the entry's local header; on success sets DataStart to the first data byte and returns
+  // 0, else VZ_ERR_INVALID_ZIP (bad local header) or VZ_ERR_PREMATURE_EOF (data runs past the
+  // central directory).
+  int LocateData(const TCentralEntry& Entry, uint64_t& DataStart);
+
+  // Reads up to Size bytes at Offset; returns the count read (short at the end of the file).
+  size_t ReadAt(uint64_t Offset, void* Buffer, size_t Size);
+
+private:
+  int ReadEndRecords();
+  int ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPage);
+
+  std::unique_ptr<TFileStream> FFile;
+  uint64_t FFileSize = 0;
+  uint64_t FCentralStart = 0;  // where the central directory really is
+  uint64_t FCentralSize = 0;
+  uint64_t FTotalEntries = 0;
+  int64_t FOffsetDelta = 0;  // added to stored offsets (data in front not counted by them)
+  std::string FComment;
+  std::vector<TCentralEntry> FEntries;
+};
+
+// Decodes a raw entry name as the encoding rules say (flag bit 11, Unicode path extra field
+// 0x7075, host system, code pages). Exposed for tests.
+String DecodeEntryName(const std::string& RawName, const std::string& Extra, uint16_t Flag,
+                       uint16_t VersionMadeBy, TNameEncoding Encoding, uint32_t FromPage);
+
+}  // namespace vlm::zipengine

@@ -1,0 +1,64 @@
+// zip/engine/engine_files.h -- the few file operations the engine needs beyond the runtime's:
+// exclusive creation, renaming without replacing, DOS file times and the library's own path.
+// posix/engine_files_posix.cpp and win32/engine_files_win32.cpp implement them; CMake picks one.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "runtime/string.h"
+
+namespace vlm::zipengine {
+
+// A file the engine has just created and writes sequentially. Owns the OS handle.
+class TNewFile {
+public:
+  // Creates Path, failing (nullptr) when anything of that name exists already.
+  static std::unique_ptr<TNewFile> CreateNew(const String& Path);
+  ~TNewFile();
+  TNewFile(const TNewFile&) = delete;
+  TNewFile& operator=(const TNewFile&) = delete;
+
+  // Writes all of Data; false on any failure (disk full, I/O error).
+  bool Write(const void* Data, size_t Size);
+  // Closes the file; false when the OS reports a failure on closing (data may be lost).
+  bool Close();
+
+private:
+  explicit TNewFile(intptr_t Handle) : FHandle(Handle) {}
+  intptr_t FHandle;  // file descriptor or HANDLE; -1 once closed
+};
+
+enum class TPathKind { None, File, Folder };
+TPathKind KindOfPath(const String& Path);
+
+// The last-write time of an existing file as a local DOS date-time (date in the high 16 bits),
+// an odd second rounded up to the next even one; nothing when it cannot be read.
+std::optional<uint32_t> FileDosDateTime(const String& Path);
+
+// Whether a DOS date-time names a real moment: month 1-12, day 1-31, hour below 24, minute below
+// 60, seconds / 2 below 30. Archives hold zero and garbage here; such a time is not set at all
+// (the file keeps the time of its writing) rather than normalised into some other day.
+// DOS date-time fields: time bits 0-4 seconds / 2, 5-10 minutes, 11-15 hours; date bits 0-4 day,
+// 5-8 month, 9-15 years since 1980.
+inline bool IsValidDosDateTime(uint32_t DosDateTime) {
+  const uint32_t Month = (DosDateTime >> 21) & 0x0Fu, Day = (DosDateTime >> 16) & 0x1Fu;
+  const uint32_t Hour = (DosDateTime >> 11) & 0x1Fu, Minute = (DosDateTime >> 5) & 0x3Fu;
+  return Month >= 1 && Month <= 12 && Day >= 1 && Hour < 24 && Minute < 60 &&
+         (DosDateTime & 0x1Fu) < 30;
+}
+
+// Sets the last-write time of Path from a local DOS date-time; false on failure, also for a
+// time IsValidDosDateTime refuses.
+bool SetFileDosDateTime(const String& Path, uint32_t DosDateTime);
+
+// Renames From to To. Without Replace the rename fails when To exists (checked atomically by the
+// OS where it can). Returns success.
+bool RenameFile(const String& From, const String& To, bool Replace);
+
+// The full path of the engine library itself (empty when the OS cannot tell).
+String EngineModulePath();
+
+}  // namespace vlm::zipengine

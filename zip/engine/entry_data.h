@@ -1,0 +1,68 @@
+// zip/engine/entry_data.h -- one entry's data from the archive to its file: the source that reads
+// (and decrypts) the compressed bytes, the decoders for methods 0, 8 and 9, and the one output
+// writer, which enforces the declared size, computes the CRC-32 and reports progress.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "zip/engine/inflater.h"
+#include "zip/engine/zip_crypto.h"
+
+namespace vlm::zipengine {
+
+class TArchiveReader;
+class TCallbackChannel;
+class TNewFile;
+
+// The compressed bytes of one entry: exactly Size bytes from Start, decrypted when a decrypter is
+// given (already past the encryption header). Reading stops early only at the end of the file,
+// which sets CutShort.
+class TEntrySource : public TByteSource {
+public:
+  TEntrySource(TArchiveReader& Reader, uint64_t Start, uint64_t Size,
+               std::optional<TZipDecrypter> Decrypter);
+  size_t Read(uint8_t* Buffer, size_t Capacity) override;
+  bool CutShort() const { return FCutShort; }
+
+private:
+  TArchiveReader& FReader;
+  uint64_t FPos;
+  uint64_t FLeft;
+  std::optional<TZipDecrypter> FDecrypter;
+  bool FCutShort = false;
+};
+
+// The only writer of entry data. Never writes more than the declared size: output beyond it is
+// refused (Oversize) and decoding stops there, so a small archive cannot fill the disk with a
+// "bomb". Each accepted block goes to the file (none in test mode), into the CRC-32, and to the
+// front end as a progress report (action 2) with the block's size.
+class TOutputWriter : public TByteSink {
+public:
+  // File may be null (testing the archive: nothing is written).
+  TOutputWriter(TNewFile* File, uint64_t DeclaredSize, TCallbackChannel& Callbacks);
+  bool Put(const uint8_t* Data, size_t Size) override;
+
+  uint64_t Written() const { return FWritten; }
+  uint32_t Crc32() const { return FCrc; }
+  bool Oversize() const { return FOversize; }
+  bool WriteFailed() const { return FWriteFailed; }
+
+private:
+  TNewFile* FFile;
+  uint64_t FDeclaredSize;  // from the archive, untrusted: the cap
+  TCallbackChannel& FCallbacks;
+  uint64_t FWritten = 0;
+  uint32_t FCrc = 0;
+  bool FOversize = false;
+  bool FWriteFailed = false;
+};
+
+enum class TDecodeResult { Done, DataError, InputEnded, Stopped };
+
+// Decodes the entry's data by method (0 stored, 8 Deflate through zlib, 9 Deflate64); the caller
+// has checked that the method is one of these.
+TDecodeResult DecodeEntryData(uint16_t Method, TByteSource& In, TByteSink& Out);
+
+}  // namespace vlm::zipengine

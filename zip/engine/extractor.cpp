@@ -1,0 +1,383 @@
+// zip/engine/extractor.cpp -- the extraction rules, entry by entry.
+#include "zip/engine/extractor.h"
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <string>
+
+#include "runtime/code_page.h"
+#include "runtime/file_system.h"
+#include "zip/engine/archive_reader.h"
+#include "zip/engine/callback_channel.h"
+#include "zip/engine/engine_files.h"
+#include "zip/engine/entry_data.h"
+#include "zip/engine/name_case.h"
+#include "zip/engine/target_path.h"
+#include "zip/engine/wildcard.h"
+#include "zip/engine/zip_crypto.h"
+
+namespace vlm::zipengine {
+namespace {
+
+// Highest "version needed to extract" whose features this engine may meet (APPNOTE 6.3).
+constexpr unsigned kMaxVersionNeeded = 63;
+// How often a free temporary name is looked for before the entry fails.
+constexpr int kTempNameAttempts = 100;
+constexpr uint16_t kFlagStrongEncryption = 0x40;
+constexpr uint16_t kFlagEncryptedDirectory = 0x2000;
+
+String Dec(uint64_t Value) {
+  return Utf8ToString(std::to_string(Value));
+}
+
+// The outcome of one entry.
+enum class TEntryOutcome { Written, NotWritten };
+
+class TExtractor {
+public:
+  TExtractor(const TDLLCommands& Command, TCallbackChannel& Callbacks)
+      : FCommand(Command),
+        FCallbacks(Callbacks),
+        FTest((Command.fOptions & VZ_OPT_OPERATION_MASK) == VZ_OPT_OP_TEST),
+        FDirNames((Command.fOptions & VZ_OPT_DIR_NAMES) != 0),
+        FOverwrite((Command.fOptions & VZ_OPT_OVERWRITE) != 0),
+        FUpdate((Command.fOptions & VZ_OPT_UPDATE) != 0),
+        FFreshen((Command.fOptions & VZ_OPT_FRESHEN) != 0),
+        FPasswordRequests(Command.fPwdReqCount) {}
+
+  int32_t Run();
+
+private:
+  TEntryOutcome Extract(const TCentralEntry& Entry, uint32_t Index, const String& Name);
+  TEntryOutcome Skip(const String& Name, int32_t Error, int32_t Reason);
+  TEntryOutcome Fail(const String& Name, int32_t Error, const String& Text, int32_t Reason);
+  bool CheckSupported(const TCentralEntry& Entry, const String& Name, TEntryOutcome& Outcome);
+  std::optional<TZipDecrypter> Decrypter(const TCentralEntry& Entry, const String& Name,
+                                         uint64_t DataStart);
+  std::optional<TZipDecrypter> TryPassword(const String& Password, const uint8_t (&Header)[12],
+                                           uint8_t CheckByte);
+  bool MakeFolders(const TTargetPath& Target);
+  void CreateFolderEntry(const String& Name);
+
+  const TDLLCommands& FCommand;
+  TCallbackChannel& FCallbacks;
+  const bool FTest, FDirNames, FOverwrite, FUpdate, FFreshen;
+  uint32_t FPasswordRequests;
+  bool FPasswordsStopped = false;
+  String FPassword;
+  String FBaseDir;
+  TArchiveReader FReader;
+  TNameCase FNames;  // letter case ignored as on Windows, on every build
+  uint32_t FTempCounter = 0;
+};
+
+TEntryOutcome TExtractor::Skip(const String& Name, int32_t Error, int32_t Reason) {
+  if (FCallbacks.Skipped(Name, Error, Reason)) throw TOperationEnd{-VZ_ERR_SKIPPING};
+  return TEntryOutcome::NotWritten;
+}
+
+TEntryOutcome TExtractor::Fail(const String& Name, int32_t Error, const String& Text,
+                               int32_t Reason) {
+  FCallbacks.Message(Error, Text);
+  return Skip(Name, Error, Reason);
+}
+
+bool TExtractor::CheckSupported(const TCentralEntry& Entry, const String& Name,
+                                TEntryOutcome& Outcome) {
+  const unsigned Needed = Entry.VersionNeeded & 0xFFu;
+  if (Needed > kMaxVersionNeeded) {
+    Outcome = Fail(Name, VZ_ERR_ERROR,
+                   u"Unsupported zip version " + Dec(Needed / 10) + u"." + Dec(Needed % 10) +
+                       u" needed for file: " + Name,
+                   VZ_SKIP_ZIP_FILE_FORMAT_WRONG);
+    return false;
+  }
+  if (Entry.Flag & (kFlagStrongEncryption | kFlagEncryptedDirectory)) {
+    Outcome = Fail(Name, VZ_ERR_ERROR, u"Unsupported encryption for file: " + Name,
+                   VZ_SKIP_ZIP_FILE_FORMAT_WRONG);
+    return false;
+  }
+  if (Entry.Method != 0 && Entry.Method != 8 && Entry.Method != 9) {
+    Outcome = Fail(Name, VZ_ERR_ERROR,
+                   u"Unsupported compression method " + Dec(Entry.Method) + u" for file: " + Name,
+                   VZ_SKIP_COMPRESSION_UNKNOWN);
+    return false;
+  }
+  return true;
+}
+
+std::optional<TZipDecrypter> TExtractor::TryPassword(const String& Password,
+                                                     const uint8_t (&Header)[12],
+                                                     uint8_t CheckByte) {
+  // Archivers differ in how they turn a password into bytes: the ANSI code page first, UTF-8 next.
+  const std::string Ansi = EncodeCodePage(kCodePageAnsi, Password);
+  const std::string Utf8 = StringToUtf8(Password);
+  for (const std::string* Bytes : {&Ansi, &Utf8}) {
+    TZipDecrypter D(*Bytes);
+    if (D.CheckHeader(Header, CheckByte)) return D;
+    if (Ansi == Utf8) break;
+  }
+  return std::nullopt;
+}
+
+// Finds a working password: the current one, then up to fPwdReqCount requests (action 10).
+// Answers: 1 try the returned password (Arg1 limits further requests), 3 stop all requests in
+// this operation, anything else gives up on this entry.
+std::optional<TZipDecrypter> TExtractor::Decrypter(const TCentralEntry& Entry, const String& Name,
+                                                   uint64_t DataStart) {
+  uint8_t Header[12];
+  if (FReader.ReadAt(DataStart, Header, sizeof Header) != sizeof Header) return std::nullopt;
+  const uint8_t CheckByte = Entry.HasDataDescriptor() ? static_cast<uint8_t>(Entry.DosDateTime >> 8)
+                                                      : static_cast<uint8_t>(Entry.Crc32 >> 24);
+  if (!FPassword.empty()) {
+    if (auto D = TryPassword(FPassword, Header, CheckByte)) return D;
+  }
+  uint32_t Remaining = FPasswordRequests;
+  while (!FPasswordsStopped && Remaining > 0) {
+    const int32_t Answer = FCallbacks.Call(VZ_ACT_PASSWORD, &Name, nullptr, 0, Remaining);
+    if (Answer == 3) {
+      FPasswordsStopped = true;
+      break;
+    }
+    if (Answer != 1) break;
+    FPassword = FCallbacks.AnswerText();
+    Remaining = std::min(Remaining - 1, FCallbacks.AnswerArg1());
+    if (FPassword.empty()) continue;
+    if (auto D = TryPassword(FPassword, Header, CheckByte)) return D;
+  }
+  return std::nullopt;
+}
+
+bool TExtractor::MakeFolders(const TTargetPath& Target) {
+  for (const String& Folder : Target.Folders) {
+    const TPathKind Kind = KindOfPath(Folder);
+    if (Kind == TPathKind::Folder) continue;
+    if (Kind == TPathKind::File || !CreateDir(Folder)) return false;
+    FNames.Added(Folder);
+  }
+  return true;
+}
+
+void TExtractor::CreateFolderEntry(const String& Name) {
+  String Folder = Name;
+  while (!Folder.empty() && Folder.back() == u'\\') Folder.pop_back();
+  if (Folder.empty()) return;
+  const auto Target = TargetPathFor(FBaseDir, Folder);
+  if (!Target) {
+    FCallbacks.Message(VZ_ERR_INVALID_NAME, u"Invalid folder name, not created: " + Name);
+    return;
+  }
+  TTargetPath All = *Target;
+  FNames.MatchExisting(All);
+  All.Folders.push_back(All.Path);
+  if (!MakeFolders(All)) FCallbacks.Message(VZ_ERR_CREATE, u"Cannot create folder: " + Name);
+}
+
+TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, const String& Name) {
+  TEntryOutcome Outcome;
+  if (!CheckSupported(Entry, Name, Outcome)) return Outcome;
+
+  std::optional<TTargetPath> Target;
+  bool Replace = false;
+  if (!FTest) {
+    String ExtName = ExtractionName(Name, FDirNames);
+    if (FCallbacks.Call(VZ_ACT_EXTRACT_NAME, &ExtName, &FBaseDir) == 1) {
+      ExtName = NormalizeEntryName(FCallbacks.AnswerText());
+    }
+    Target = TargetPathFor(FBaseDir, ExtName);
+    if (!Target) {
+      return Fail(Name, VZ_ERR_INVALID_NAME, u"Invalid file name, not extracted: " + Name,
+                  VZ_SKIP_BAD_NAME);
+    }
+    FNames.MatchExisting(*Target);
+    const TPathKind Kind = KindOfPath(Target->Path);
+    if (Kind == TPathKind::Folder) return Skip(Name, 0, VZ_SKIP_FILE_EXISTS);
+    if (Kind == TPathKind::None && FFreshen) return Skip(Name, 0, VZ_SKIP_ON_FRESHEN);
+    if (Kind == TPathKind::File) {
+      const uint32_t Existing = FileDosDateTime(Target->Path).value_or(0);
+      const bool Older = Existing < Entry.DosDateTime;
+      const bool Default = Older ? FOverwrite : (FOverwrite && !FUpdate && !FFreshen);
+      const int32_t Answer = FCallbacks.Call(VZ_ACT_OVERWRITE, &Name, nullptr, 0, Default ? 1 : 0,
+                                             Index, Older ? 1 : 2);
+      Replace = Answer == 1 || (Answer != 2 && Default);
+      if (!Replace) return Skip(Name, 0, Older ? VZ_SKIP_NO_OVERWRITE : VZ_SKIP_FILE_EXISTS);
+    }
+  }
+
+  uint64_t DataStart = 0;
+  if (const int Error = FReader.LocateData(Entry, DataStart)) {
+    return Fail(Name, Error, u"Invalid local header or data position for file: " + Name,
+                VZ_SKIP_GENERAL_EXTRACT_ERROR);
+  }
+  uint64_t DataSize = Entry.CompressedSize;
+  std::optional<TZipDecrypter> Decrypt;
+  if (Entry.IsEncrypted()) {
+    if (DataSize < 12) {
+      return Fail(Name, VZ_ERR_INVALID_ZIP, u"Invalid encrypted data for file: " + Name,
+                  VZ_SKIP_GENERAL_EXTRACT_ERROR);
+    }
+    Decrypt = Decrypter(Entry, Name, DataStart);
+    if (!Decrypt) return Skip(Name, VZ_ERR_PASSWORD_FAILED, VZ_SKIP_BAD_PASSWORD);
+    DataStart += 12;
+    DataSize -= 12;
+  }
+
+  // Output: a temporary file beside the target, or nothing when testing.
+  std::unique_ptr<TNewFile> File;
+  String TempPath;
+  if (!FTest) {
+    if (!MakeFolders(*Target)) {
+      return Fail(Name, VZ_ERR_CREATE, u"Cannot create folder for file: " + Name,
+                  VZ_SKIP_GENERAL_EXTRACT_ERROR);
+    }
+    const String Folder = ExtractFilePath(Target->Path);
+    for (int Attempt = 0; Attempt < kTempNameAttempts && !File; ++Attempt) {
+      TempPath = Folder + u"~vz" + Dec(++FTempCounter) + u".part";
+      File = TNewFile::CreateNew(TempPath);
+    }
+    if (!File) {
+      return Fail(Name, VZ_ERR_CREATE, u"Cannot create file: " + Name, VZ_SKIP_NO_OPEN);
+    }
+  }
+  // Removes the temporary file on every path that does not hand it over.
+  struct TTempGuard {
+    TNewFile* File;
+    const String& Path;
+    bool Keep = false;
+    ~TTempGuard() {
+      if (!File || Keep) return;
+      File->Close();
+      RemoveFile(Path);
+    }
+  } Guard{File.get(), TempPath};
+
+  TEntrySource Source(FReader, DataStart, DataSize, std::move(Decrypt));
+  TOutputWriter Writer(File.get(), Entry.UncompressedSize, FCallbacks);
+  const TDecodeResult Result = DecodeEntryData(Entry.Method, Source, Writer);
+
+  if (Writer.WriteFailed()) {
+    return Fail(Name, VZ_ERR_WRITE, u"Error writing file: " + Name, VZ_SKIP_GENERAL_EXTRACT_ERROR);
+  }
+  if (Writer.Oversize()) {
+    return Fail(Name, VZ_ERR_ERROR,
+                u"Data of file " + Name + u" exceeds its declared size of " +
+                    Dec(Entry.UncompressedSize) + u" bytes; cut off, file not kept",
+                VZ_SKIP_GENERAL_EXTRACT_ERROR);
+  }
+  if (Source.CutShort() || Result == TDecodeResult::InputEnded) {
+    return Fail(Name, VZ_ERR_PREMATURE_EOF, u"Unexpected end of data for file: " + Name,
+                VZ_SKIP_GENERAL_EXTRACT_ERROR);
+  }
+  if (Result != TDecodeResult::Done) {
+    return Fail(Name, VZ_ERR_INVALID_ZIP, u"Invalid compressed data for file: " + Name,
+                VZ_SKIP_GENERAL_EXTRACT_ERROR);
+  }
+  if (Writer.Written() != Entry.UncompressedSize) {
+    return Fail(Name, VZ_ERR_ERROR,
+                u"Data of file " + Name + u" is shorter than its declared size of " +
+                    Dec(Entry.UncompressedSize) + u" bytes; file not kept",
+                VZ_SKIP_GENERAL_EXTRACT_ERROR);
+  }
+
+  const bool CrcGood = Writer.Crc32() == Entry.Crc32;
+  if (FTest) {
+    if (CrcGood) return TEntryOutcome::Written;
+    FCallbacks.Message(VZ_ERR_ERROR, u"File " + Name + u" has a CRC error");
+    return TEntryOutcome::NotWritten;
+  }
+
+  // Complete: close, give it the entry's time, and only then let it appear under its name.
+  if (!File->Close()) {
+    return Fail(Name, VZ_ERR_WRITE, u"Error writing file: " + Name, VZ_SKIP_GENERAL_EXTRACT_ERROR);
+  }
+  SetFileDosDateTime(TempPath, Entry.DosDateTime);
+  if (!RenameFile(TempPath, Target->Path, Replace)) {
+    if (!Replace && KindOfPath(Target->Path) != TPathKind::None) {
+      return Skip(Name, 0, VZ_SKIP_FILE_EXISTS);  // appeared meanwhile: never replaced
+    }
+    return Fail(Name, VZ_ERR_CREATE, u"Cannot create file: " + Name, VZ_SKIP_NO_ACCESS);
+  }
+  Guard.Keep = true;
+  FNames.Added(Target->Path);
+
+  if (!CrcGood) {
+    const int32_t Answer =
+        FCallbacks.Call(VZ_ACT_CRC_ERROR, &Name, nullptr, 0, Writer.Crc32(), Entry.Crc32);
+    if (Answer == 1) return TEntryOutcome::Written;  // the front end accepts the mismatch
+    if (Answer == 3) {
+      RemoveFile(Target->Path);
+      return TEntryOutcome::NotWritten;
+    }
+    FCallbacks.Message(VZ_ERR_ERROR, u"After extraction, file " + Name + u" had a CRC error");
+    if (Entry.IsEncrypted()) {
+      FCallbacks.Message(VZ_ERR_PASSWORD_FAILED, u"May be Bad Password for file: " + Name);
+    }
+    return TEntryOutcome::NotWritten;
+  }
+  FCallbacks.Message(0, u"Extracted: " + Name);
+  return TEntryOutcome::Written;
+}
+
+int32_t TExtractor::Run() {
+  const std::optional<String> ArchiveName = FCallbacks.Argument(VZ_ARG_FILE_NAME);
+  if (!ArchiveName || ArchiveName->empty()) return -VZ_ERR_OPEN_ZIP;
+  FPassword = FCallbacks.Argument(VZ_ARG_PASSWORD).value_or(String());
+  FBaseDir = FCallbacks.Argument(VZ_ARG_BASE_DIR).value_or(String());
+  const std::vector<String> Include = FCallbacks.Specifications(VZ_ARG_FSPEC);
+  const std::vector<String> Exclude = FCallbacks.Specifications(VZ_ARG_FSPEC_EXCL);
+
+  if (const int Error = FReader.Open(*ArchiveName, static_cast<TNameEncoding>(FCommand.fEncodedAs),
+                                     FCommand.fFromPage)) {
+    return -Error;
+  }
+  if (!FTest && !FBaseDir.empty()) {
+    String Base = FBaseDir;
+    while (Base.size() > 1 && (Base.back() == u'\\' || Base.back() == u'/')) Base.pop_back();
+    if (KindOfPath(Base) != TPathKind::Folder) return -VZ_ERR_NOT_FOUND;
+  }
+
+  // Selection, in central-directory order. Folder entries are not items: they create nothing,
+  // or (with folder names kept) their folder.
+  std::vector<std::pair<uint32_t, String>> Selected;
+  uint64_t TotalSize = 0;
+  const auto& Entries = FReader.Entries();
+  for (uint32_t I = 0; I < Entries.size(); ++I) {
+    String Name = NormalizeEntryName(Entries[I].Name);
+    if (!IsSelected(Include, Exclude, Name)) continue;
+    if (IsFolderEntryName(Entries[I].Name)) {
+      if (FDirNames && !FTest) CreateFolderEntry(Name);
+      continue;
+    }
+    TotalSize += std::min<uint64_t>(Entries[I].UncompressedSize,
+                                    std::numeric_limits<int64_t>::max() - TotalSize);
+    Selected.emplace_back(I, std::move(Name));
+  }
+
+  FCallbacks.Call(VZ_ACT_TOTAL_COUNT, nullptr, nullptr, 0, static_cast<uint32_t>(Selected.size()));
+  FCallbacks.Call(VZ_ACT_TOTAL_SIZE, nullptr, nullptr, static_cast<int64_t>(TotalSize));
+  int32_t Count = 0;
+  for (const auto& [Index, Name] : Selected) {
+    const TCentralEntry& Entry = Entries[Index];
+    const int64_t Size = static_cast<int64_t>(
+        std::min<uint64_t>(Entry.UncompressedSize, std::numeric_limits<int64_t>::max()));
+    FCallbacks.Call(VZ_ACT_NEW_ITEM, &Name, nullptr, Size);
+    if (Extract(Entry, Index, Name) == TEntryOutcome::Written && Count < INT32_MAX) ++Count;
+    // Answer 1 to the end of an item: stop after it (the front end's Stop).
+    if (FCallbacks.Call(VZ_ACT_NEW_ITEM, &Name, nullptr, -1) == 1) break;
+  }
+  FCallbacks.Call(VZ_ACT_END_OF_BATCH);
+  return Count;
+}
+
+}  // namespace
+
+int32_t RunExtract(const TDLLCommands& Command) {
+  TAbortRegistration Abort;
+  TCallbackChannel Callbacks(Command, Abort);
+  Callbacks.Call(VZ_ACT_OPERATION_KEY, nullptr, nullptr, 0, Abort.Key());
+  TExtractor Extractor(Command, Callbacks);
+  return Extractor.Run();
+}
+
+}  // namespace vlm::zipengine

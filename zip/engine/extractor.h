@@ -1,0 +1,30 @@
+// zip/engine/extractor.h -- the extract and test operations of the engine: selection, target
+// names, existing files, passwords, decoding, CRC-32 checks, file times and progress reports.
+//
+// Protocol of one extraction, all through the callback channel:
+//   18 operation key; 19 argument requests (archive, password, base folder, specifications);
+//   4 selected count; 5 their total size; per selected entry: 1 name + size, [16 extraction
+//   name], [12 overwrite question], [10 password requests], 2 per written block, [11 CRC error],
+//   [8 messages], [13 skip], 1 with size -1; finally 3.
+// Files are written as "~vz<n>.part" in the target folder, given their time and renamed to the
+// final name only when complete, so a failed entry never leaves a truncated file under its name;
+// without an overwrite the rename itself refuses an existing name. Entries whose data is damaged,
+// cut short, longer or shorter than declared are reported (action 8) and skipped (action 13) and
+// leave no file. A CRC-32 mismatch keeps the file unless the front end answers 3.
+// Results: the count; -1 cancel/abort answer, -2 VZ_Abort, -3 exception answer, -(engine error)
+// when the archive cannot be used (-13 cannot open, -10 no end record, -9 damaged directory,
+// -14 multi-part, -15 base folder missing), -32 when a skip answer asks to stop.
+#pragma once
+
+#include <cstdint>
+
+#include "zip/engine/engine_interface.h"
+
+namespace vlm::zipengine {
+
+// Runs an extract (VZ_OPT_OP_EXTRACT) or test (VZ_OPT_OP_TEST) command whose record has been
+// validated. Returns the number of entries written (or tested) successfully, or a negative
+// result; throws TOperationEnd when a callback ends the operation.
+int32_t RunExtract(const TDLLCommands& Command);
+
+}  // namespace vlm::zipengine

@@ -1,0 +1,33 @@
+// zip/engine/name_case.h -- names compared without regard to letter case on every build.
+//
+// Windows file systems ignore letter case: an entry "README.txt" finds an existing "Readme.TXT",
+// and "Dir/a" and "DIR/b" land in one folder. So that the native engine extracts exactly the same
+// files, target paths are matched against what the folders already hold, ignoring case, before
+// anything is checked or created. On a case-insensitive file system this finds the exact name
+// first and changes nothing.
+#pragma once
+
+#include <map>
+
+#include "runtime/string.h"
+#include "zip/engine/target_path.h"
+
+namespace vlm::zipengine {
+
+class TNameCase {
+public:
+  // Rewrites Target's folders and path so that each component a folder already holds under other
+  // letter case uses that spelling.
+  void MatchExisting(TTargetPath& Target);
+  // Records a file or folder the engine has just created.
+  void Added(const String& FullPath);
+
+private:
+  String Existing(const String& Folder, const String& Name);
+  std::map<String, String>& Listing(const String& Folder);
+
+  // Per folder (as the engine spells it): upper-cased name -> name on disk. Loaded on first use.
+  std::map<String, std::map<String, String>> FFolders;
+};
+
+}  // namespace vlm::zipengine
