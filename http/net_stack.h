@@ -8,12 +8,11 @@
 #include <cstdint>
 #include <optional>
 
+#include "http/net_ip_version.h"
 #include "runtime/socket.h"
 #include "runtime/string.h"
 
 namespace vlm {
-
-enum class TNetIPVersion { Net_IPv4, Net_IPv6 };
 
 class TNetStack {
 public:

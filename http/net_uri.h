@@ -4,11 +4,10 @@
 // path, document and params travel exactly as they were written.
 #pragma once
 
+#include "http/net_ip_version.h"
 #include "runtime/string.h"
 
 namespace vlm {
-
-enum class TNetIPVersion { Net_IPv4, Net_IPv6 };
 
 // The optional parts of a join, combined with "|".
 enum TNetURIOptionalField : unsigned {

@@ -9,6 +9,7 @@
 #include "runtime/exception.h"
 #include "runtime/program_args.h"
 #include "tools/vlmtool/command.h"
+#include "tools/vlmtool/get_command.h"
 #include "tools/vlmtool/ini_command.h"
 
 namespace vlm::tool {
@@ -23,6 +24,7 @@ struct Command {
 // One row per subcommand.
 const Command kCommands[] = {
     {u"ini", RunIniCommand, kIniUsage},
+    {u"get", RunGetCommand, kGetUsage},
 };
 
 void PrintUsage(const std::string& Problem) {

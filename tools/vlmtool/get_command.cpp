@@ -1,0 +1,59 @@
+// tools/vlmtool/get_command.cpp -- the "get" subcommand over TNetHTTP.
+#include "tools/vlmtool/get_command.h"
+
+#include <string>
+
+#include "http/net_http.h"
+#include "runtime/console_output.h"
+#include "runtime/memory_stream.h"
+
+namespace vlm::tool {
+
+const char kGetUsage[] = "  vlmtool get [--events] URL OUT [URL OUT]...\n";
+
+namespace {
+
+const char* ModeName(TWorkMode AMode) {
+  return AMode == TWorkMode::wmRead ? "read" : "write";
+}
+
+// Each event line goes out at once, so a reader of the pipe sees progress as it happens.
+void AttachEventLines(TNetHTTP& AClient) {
+  AClient.OnWorkBegin = [](TNetComponent&, TWorkMode AMode, int64_t AMax) {
+    WriteStdout(std::string("begin ") + ModeName(AMode) + " " + std::to_string(AMax) + "\n");
+  };
+  AClient.OnWork = [](TNetComponent&, TWorkMode AMode, int64_t ACount) {
+    WriteStdout(std::string("work ") + ModeName(AMode) + " " + std::to_string(ACount) + "\n");
+  };
+  AClient.OnWorkEnd = [](TNetComponent&, TWorkMode AMode) {
+    WriteStdout(std::string("end ") + ModeName(AMode) + "\n");
+  };
+}
+
+}  // namespace
+
+int RunGetCommand(const Arguments& Args) {
+  size_t Next = 0;
+  bool Events = false;
+  if (Next < Args.size() && Args[Next] == u"--events") {
+    Events = true;
+    ++Next;
+  }
+  const size_t Count = Args.size() - Next;
+  if (Count == 0 || Count % 2 != 0) throw UsageError("get needs pairs of URL and OUT");
+
+  TNetHTTP Client;
+  ApplyInstallerSettings(Client);
+  if (Events) AttachEventLines(Client);
+  for (size_t I = Next; I < Args.size(); I += 2) {
+    TMemoryStream Body;
+    Client.Get(Args[I], Body);
+    Body.SaveToFile(Args[I + 1]);
+    if (Events)
+      WriteStdout("status " + std::to_string(Client.ResponseCode()) + " " +
+                  StringToUtf8(Client.ResponseText()) + "\n");
+  }
+  return 0;
+}
+
+}  // namespace vlm::tool
