@@ -58,7 +58,7 @@ int DaysInMonth(int Year, int Month) {
 
 // Splits Value into its day (the integer part, toward zero) and the milliseconds of its time of
 // day (the fraction without its sign, rounded). False for a value that is no valid date.
-bool SplitDateTime(TDateTime Value, int64_t& Day, int64_t& Ms) {
+bool SplitDateTime(TDateTime Value, int64_t& Day, int64_t& Millis) {
   if (!std::isfinite(Value) || Value <= static_cast<double>(kMinDay - 1) ||
       Value >= static_cast<double>(kMaxDay + 1)) {
     return false;
@@ -66,16 +66,16 @@ bool SplitDateTime(TDateTime Value, int64_t& Day, int64_t& Ms) {
   double IntegerPart = 0;
   const double Fraction = std::modf(Value, &IntegerPart);
   Day = static_cast<int64_t>(IntegerPart);
-  Ms = std::llround(std::fabs(Fraction) * static_cast<double>(kMsPerDay));
-  if (Ms >= kMsPerDay) {  // rounded up into the next day, which lies away from day 0
-    Ms -= kMsPerDay;
+  Millis = std::llround(std::fabs(Fraction) * static_cast<double>(kMsPerDay));
+  if (Millis >= kMsPerDay) {  // rounded up into the next day, which lies away from day 0
+    Millis -= kMsPerDay;
     Day += Value < 0 ? -1 : 1;
   }
   return Day >= kMinDay && Day <= kMaxDay;
 }
 
-void SplitOrRaise(TDateTime Value, int64_t& Day, int64_t& Ms) {
-  if (!SplitDateTime(Value, Day, Ms)) {
+void SplitOrRaise(TDateTime Value, int64_t& Day, int64_t& Millis) {
+  if (!SplitDateTime(Value, Day, Millis)) {
     throw EConvertError(u"Invalid date and time value: " + FloatToStr(Value, IsoFormatSettings()));
   }
 }
@@ -280,8 +280,8 @@ bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Value) {
 bool TryEncodeTime(int Hour, int Minute, int Second, int MilliSecond, TDateTime& Value) {
   if (Hour < 0 || Hour > 23 || Minute < 0 || Minute > 59 || Second < 0 || Second > 59) return false;
   if (MilliSecond < 0 || MilliSecond > 999) return false;
-  const int64_t Ms = ((Hour * 60 + Minute) * 60 + Second) * int64_t{1000} + MilliSecond;
-  Value = static_cast<double>(Ms) / static_cast<double>(kMsPerDay);
+  const int64_t Millis = ((Hour * 60 + Minute) * 60 + Second) * int64_t{1000} + MilliSecond;
+  Value = static_cast<double>(Millis) / static_cast<double>(kMsPerDay);
   return true;
 }
 
@@ -305,18 +305,18 @@ TDateTime ComposeDateTime(TDateTime Date, TDateTime Time) {
 }
 
 void DecodeDate(TDateTime Value, int& Year, int& Month, int& Day) {
-  int64_t DayNumber = 0, Ms = 0;
-  SplitOrRaise(Value, DayNumber, Ms);
+  int64_t DayNumber = 0, Millis = 0;
+  SplitOrRaise(Value, DayNumber, Millis);
   CivilFromDays(DayNumber + kDateDelta, Year, Month, Day);
 }
 
 void DecodeTime(TDateTime Value, int& Hour, int& Minute, int& Second, int& MilliSecond) {
-  int64_t DayNumber = 0, Ms = 0;
-  SplitOrRaise(Value, DayNumber, Ms);
-  MilliSecond = static_cast<int>(Ms % 1000);
-  Second = static_cast<int>(Ms / 1000 % 60);
-  Minute = static_cast<int>(Ms / 60000 % 60);
-  Hour = static_cast<int>(Ms / 3600000);
+  int64_t DayNumber = 0, Millis = 0;
+  SplitOrRaise(Value, DayNumber, Millis);
+  MilliSecond = static_cast<int>(Millis % 1000);
+  Second = static_cast<int>(Millis / 1000 % 60);
+  Minute = static_cast<int>(Millis / 60000 % 60);
+  Hour = static_cast<int>(Millis / 3600000);
 }
 
 // ---- Formatting ------------------------------------------------------------------------------

@@ -230,7 +230,7 @@ def test_refused_and_usage(t, folder):
             code == 1 and stderr ==
             b"error ENetSocketError: Socket Error # 10061\\r\\nConnection refused.\n"
             and not os.path.exists(target), f"exit {code} {stderr!r}")
-    for name, args in (("no pair", ["get"]), ("only --events", ["get", "--events"]),
+    for name, args in (("without a pair", ["get"]), ("only --events", ["get", "--events"]),
                        ("odd count", ["get", "http://127.0.0.1/a"])):
         code, stdout, stderr = t.run(*args)
         t.check(f"usage: {name}", code == 2 and stdout == b"" and b"usage" in stderr,

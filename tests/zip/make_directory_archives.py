@@ -78,10 +78,10 @@ def utf8_names(path):
 def cp437_names(path):
     """A name in code page 437 with no UTF-8 flag, made by MS-DOS (host 0): zipfile writes only
     ASCII or UTF-8 names, so an ASCII placeholder of the same length is patched afterwards."""
-    info = zipfile.ZipInfo("caf#.txt")
-    info.create_system = 0
+    entry = zipfile.ZipInfo("caf#.txt")
+    entry.create_system = 0
     with zipfile.ZipFile(path, "w") as z:
-        z.writestr(info, ALPHA)
+        z.writestr(entry, ALPHA)
     with open(path, "rb") as f:
         data = f.read()
     assert data.count(b"caf#.txt") == 2  # local and central header

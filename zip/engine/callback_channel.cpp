@@ -102,14 +102,14 @@ std::optional<String> TCallbackChannel::Argument(uint32_t Selector, int32_t Inde
   return AnswerText();
 }
 
-std::vector<String> TCallbackChannel::Specifications(uint32_t Selector) {
-  std::vector<String> Specs;
+std::vector<String> TCallbackChannel::FileSpecifications(uint32_t Selector) {
+  std::vector<String> FileSpecs;
   for (int32_t Index = 0; Index < kMaxSpecifications; ++Index) {
-    std::optional<String> Spec = Argument(Selector, Index);
-    if (!Spec) break;
-    if (!Spec->empty()) Specs.push_back(std::move(*Spec));
+    std::optional<String> Pattern = Argument(Selector, Index);
+    if (!Pattern) break;
+    if (!Pattern->empty()) FileSpecs.push_back(std::move(*Pattern));
   }
-  return Specs;
+  return FileSpecs;
 }
 
 void TCallbackChannel::Message(int32_t Error, const String& Text) {

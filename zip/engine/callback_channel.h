@@ -58,7 +58,7 @@ public:
   // Argument request (action 19): the text, or nothing when the front end has none.
   std::optional<String> Argument(uint32_t Selector, int32_t Index = 0);
   // All file specifications of selector VZ_ARG_FSPEC or VZ_ARG_FSPEC_EXCL, empty ones left out.
-  std::vector<String> Specifications(uint32_t Selector);
+  std::vector<String> FileSpecifications(uint32_t Selector);
 
   // Message (action 8). Informational messages (Error 0) are sent only when the command allows
   // them (no VZ_OPT_QUIET and a nonzero window handle).

@@ -166,7 +166,7 @@ enum {
   VZ_ARG_ROOT_DIR = 2,
   VZ_ARG_BASE_DIR = 3,   /* folder that receives the files */
   VZ_ARG_COMMENT = 4,    /* 8-bit text, Arg1 its length */
-  VZ_ARG_FSPEC = 5,      /* specification number Arg3; answer 0 past the end; Arg3 = count */
+  VZ_ARG_FSPEC = 5,      /* file specification number Arg3; answer 0 past the end; Arg3 = count */
   VZ_ARG_FSPEC_EXCL = 6, /* the same for exclusions */
   VZ_ARG_NO_COMPRESS = 7,
   VZ_ARG_TEMP_DIR = 8

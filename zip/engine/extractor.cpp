@@ -324,8 +324,8 @@ int32_t TExtractor::Run() {
   if (!ArchiveName || ArchiveName->empty()) return -VZ_ERR_OPEN_ZIP;
   FPassword = FCallbacks.Argument(VZ_ARG_PASSWORD).value_or(String());
   FBaseDir = FCallbacks.Argument(VZ_ARG_BASE_DIR).value_or(String());
-  const std::vector<String> Include = FCallbacks.Specifications(VZ_ARG_FSPEC);
-  const std::vector<String> Exclude = FCallbacks.Specifications(VZ_ARG_FSPEC_EXCL);
+  const std::vector<String> Include = FCallbacks.FileSpecifications(VZ_ARG_FSPEC);
+  const std::vector<String> Exclude = FCallbacks.FileSpecifications(VZ_ARG_FSPEC_EXCL);
 
   if (const int Error = FReader.Open(*ArchiveName, static_cast<TNameEncoding>(FCommand.fEncodedAs),
                                      FCommand.fFromPage)) {

@@ -2,7 +2,7 @@
 // names, existing files, passwords, decoding, CRC-32 checks, file times and progress reports.
 //
 // Protocol of one extraction, all through the callback channel:
-//   18 operation key; 19 argument requests (archive, password, base folder, specifications);
+//   18 operation key; 19 argument requests (archive, password, base folder, file specifications);
 //   4 selected count; 5 their total size; per selected entry: 1 name + size, [16 extraction
 //   name], [12 overwrite question], [10 password requests], 2 per written block, [11 CRC error],
 //   [8 messages], [13 skip], 1 with size -1; finally 3.

@@ -31,8 +31,8 @@ bool Match(StringView Pattern, StringView Text) {
 
 }  // namespace
 
-bool MatchesSpec(StringView Spec, StringView Name) {
-  String Pattern = UpperCase(Spec);
+bool MatchesSpec(StringView FileSpec, StringView Name) {
+  String Pattern = UpperCase(FileSpec);
   for (char16_t& C : Pattern) {
     if (C == u'/') C = u'\\';
   }
@@ -53,15 +53,15 @@ bool MatchesSpec(StringView Spec, StringView Name) {
 bool IsSelected(const std::vector<String>& Include, const std::vector<String>& Exclude,
                 StringView Name) {
   bool Included = Include.empty();
-  for (const String& Spec : Include) {
-    if (MatchesSpec(Spec, Name)) {
+  for (const String& Pattern : Include) {
+    if (MatchesSpec(Pattern, Name)) {
       Included = true;
       break;
     }
   }
   if (!Included) return false;
-  for (const String& Spec : Exclude) {
-    if (MatchesSpec(Spec, Name)) return false;
+  for (const String& Pattern : Exclude) {
+    if (MatchesSpec(Pattern, Name)) return false;
   }
   return true;
 }

@@ -145,8 +145,8 @@ int32_t EngineRun::Answer(TZCallBackStruct& Record) {
     case VZ_ARG_PASSWORD: return Give(Password);
     case VZ_ARG_ROOT_DIR: return Give(u"");
     case VZ_ARG_BASE_DIR: return Give(BaseDir);
-    case VZ_ARG_FSPEC: return FromList(Specs);
-    case VZ_ARG_FSPEC_EXCL: return FromList(ExcludeSpecs);
+    case VZ_ARG_FSPEC: return FromList(FileSpecs);
+    case VZ_ARG_FSPEC_EXCL: return FromList(ExcludeFileSpecs);
     case VZ_ARG_TEMP_DIR: return Give(u"");
     default: return VZ_ANSWER_BAD_RECORD;
   }

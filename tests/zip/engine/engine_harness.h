@@ -48,7 +48,7 @@ public:
   String ArchiveName;
   String Password;
   String BaseDir;
-  std::vector<String> Specs, ExcludeSpecs;
+  std::vector<String> FileSpecs, ExcludeFileSpecs;
   TDLLCommands Command{};  // fOptions 0x24, fPwdReqCount 1, fCheck set; ZCallbackFunc set by Run
 
   // Answers for actions other than argument requests (default: 0). The handler may change the

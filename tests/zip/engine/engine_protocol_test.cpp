@@ -177,7 +177,7 @@ TEST(VZExecPasswords, WrongPasswordsSkipWithBadPasswordAfterTheRequestCount) {
 TEST(VZExecPasswords, ReturnedRepeatCountLimitsFurtherRequests) {
   Extraction X(ArchivePath("crypto.zip"));
   X.Engine.Command.fPwdReqCount = 5;
-  X.Engine.Specs = {u"a.txt"};
+  X.Engine.FileSpecs = {u"a.txt"};
   X.Engine.OnCallback = [](const CallbackEvent& E, EngineRun& Run) {
     if (E.Action != VZ_ACT_PASSWORD) return 0;
     Run.SetAnswerText(u"wrong");

@@ -117,7 +117,7 @@ TEST(VZExecExtract, GivesEachFileItsEntrysTime) {
 
 TEST(VZExecExtract, FolderEntriesCreateNothing) {
   Extraction X(ArchivePath("stored.zip"));
-  X.Engine.Specs = {u"dir\\"};
+  X.Engine.FileSpecs = {u"dir\\"};
   EXPECT_EQ(X.Run(), 0);
   EXPECT_TRUE(ListTree(X.Out.Path()).empty());
   EXPECT_EQ(X.Engine.Of(VZ_ACT_TOTAL_COUNT).at(0).Arg1, 0u);
@@ -159,29 +159,29 @@ TEST(VZExecExtract, TestModeChecksWithoutWriting) {
 
 TEST(VZExecSelection, SelectsBySpecificationWithoutRegardToCase) {
   Extraction X(ArchivePath("mixed_case.zip"));
-  X.Engine.Specs = {u"*.txt"};
+  X.Engine.FileSpecs = {u"*.txt"};
   EXPECT_EQ(X.Run(), 1);
-  EXPECT_EQ(ListTree(X.Out.Path()), (Names{"Spec.TXT"}));
+  EXPECT_EQ(ListTree(X.Out.Path()), (Names{"Pattern.TXT"}));
   EXPECT_EQ(X.Engine.Of(VZ_ACT_TOTAL_COUNT).at(0).Arg1, 1u);
 }
 
 TEST(VZExecSelection, MatchesFolderSpecificationsAgainstTheWholeName) {
   Extraction X(ArchivePath("mixed_case.zip"));
-  X.Engine.Specs = {u"SUB/*.*"};
+  X.Engine.FileSpecs = {u"SUB/*.*"};
   EXPECT_EQ(X.Run(), 1);
   EXPECT_EQ(ListTree(X.Out.Path()), (Names{"readme.md"}));
 }
 
 TEST(VZExecSelection, ExclusionsRemoveMatchingEntries) {
   Extraction X(ArchivePath("mixed_case.zip"));
-  X.Engine.ExcludeSpecs = {u"*.dat"};
+  X.Engine.ExcludeFileSpecs = {u"*.dat"};
   EXPECT_EQ(X.Run(), 2);
-  EXPECT_EQ(ListTree(X.Out.Path()), (Names{"Spec.TXT", "readme.md"}));
+  EXPECT_EQ(ListTree(X.Out.Path()), (Names{"Pattern.TXT", "readme.md"}));
 }
 
 TEST(VZExecSelection, AsksForEverySpecificationUntilTheListEnds) {
   Extraction X(ArchivePath("mixed_case.zip"));
-  X.Engine.Specs = {u"other.dat", u"nothing.*"};
+  X.Engine.FileSpecs = {u"other.dat", u"nothing.*"};
   EXPECT_EQ(X.Run(), 1);
   std::vector<std::pair<uint32_t, int32_t>> Asked;
   for (const auto& R : X.Engine.Requests) Asked.emplace_back(R.Arg1, R.Arg3);
@@ -262,7 +262,7 @@ TEST(VZExecMessages, InformationalMessagesNeedAWindowAndNoQuietBit) {
 
 TEST(VZExecMessages, ExtractionNameAnswerRenamesTheFile) {
   Extraction X(ArchivePath("stored.zip"));
-  X.Engine.Specs = {u"hello.txt"};
+  X.Engine.FileSpecs = {u"hello.txt"};
   X.Engine.OnCallback = [](const CallbackEvent& E, EngineRun& Run) {
     if (E.Action != VZ_ACT_EXTRACT_NAME) return 0;
     EXPECT_EQ(E.Text, u"hello.txt");

@@ -17,7 +17,7 @@ Archives from python's zipfile:
   prefixed.zip     1000 bytes of other data in front; offsets count them
   concat.zip       1000 bytes in front; offsets do not count them (plain concatenation)
   duplicates.zip   a/x.txt and b/x.txt (different content): one x.txt, from a/
-  mixed_case.zip   Spec.TXT, other.dat, sub/readme.md: for file specifications
+  mixed_case.zip   Pattern.TXT, other.dat, sub/readme.md: for file specifications
 Archives from 7z:
   deflate64.zip    Deflate64 (method 9): repeats 40 KiB apart and runs longer than 258 bytes,
                    which need the Deflate64-only distance and length codes; plus text.txt
@@ -133,9 +133,9 @@ def to_zip64_end(data):
 
 
 def zipinfo(name, when=WHEN):
-    info = zipfile.ZipInfo(name, when)
-    info.external_attr = 0o644 << 16
-    return info
+    entry = zipfile.ZipInfo(name, when)
+    entry.external_attr = 0o644 << 16
+    return entry
 
 
 def write_plain(out, name, data):
@@ -201,7 +201,7 @@ def main():
         z.writestr(zipinfo("b/x.txt"), b"from b\n")
 
     with zipfile.ZipFile(os.path.join(out, "mixed_case.zip"), "w") as z:
-        z.writestr(zipinfo("Spec.TXT"), b"spec\n")
+        z.writestr(zipinfo("Pattern.TXT"), b"pick\n")
         z.writestr(zipinfo("other.dat"), b"other\n")
         z.writestr(zipinfo("sub/readme.md"), b"readme\n")
 
