@@ -5,9 +5,9 @@
 # RUNS times (default 5) with each tool and prints the median wall time, the throughput, the ratio
 # of vlmtool's throughput to curl's, and the median peak resident memory (/usr/bin/time -v).
 #   bench/http_download.sh [MIB [RUNS]]
-# vlmtool comes from the native-release preset, which this script builds (-j2). Targets: at least
-# 0.9x curl's throughput; peak memory at most the body size plus 32 MiB (the client holds the
-# body in memory by design).
+# vlmtool comes from the native-release preset, which this script builds (JOBS jobs, default 2).
+# The two tools take turns run by run. Targets: at least 0.9x curl's throughput; peak memory at
+# most the body size plus 32 MiB (the client holds the body in memory by design).
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
@@ -17,7 +17,7 @@ nginx=/usr/sbin/nginx
 [ -x "$nginx" ] || { echo "skip: $nginx is not installed"; exit 0; }
 
 cmake --preset native-release >/dev/null
-cmake --build --preset native-release --target vlmtool >/dev/null
+cmake --build --preset native-release --target vlmtool -j "${JOBS:-2}" >/dev/null
 tool=$PWD/build/native-release/tools/vlmtool
 
 work=$(mktemp -d /tmp/http-bench-XXXXXX)
@@ -78,10 +78,11 @@ PY
 }
 
 declare -A wall rss
-for name in vlmtool curl; do
-  wall[$name]=""
-  rss[$name]=""
-  for run in $(seq "$runs"); do
+wall=([vlmtool]="" [curl]="")
+rss=([vlmtool]="" [curl]="")
+# The tools take turns, so a change in the machine's load falls on both alike.
+for run in $(seq "$runs"); do
+  for name in vlmtool curl; do
     rm -f "$work/out.bin"
     if [ $name = vlmtool ]; then
       read -r w r < <(measure "$tool" get "$url" "$work/out.bin")

@@ -8,6 +8,7 @@
 
 #include "http/net_socket_exceptions.h"
 #include "runtime/code_page.h"
+#include "runtime/memory_stream.h"
 
 namespace vlm {
 
@@ -73,6 +74,14 @@ void TNetIOHandler::Close() {
 }
 
 int TNetIOHandler::FillInputBuffer(bool ARaiseIfDisconnected, int ATimeout, bool ARaiseOnTimeout) {
+  FRecvBlock.resize(static_cast<size_t>(std::max(RecvBufferSize, 1)));
+  const int Added = ReceiveInto(FRecvBlock.data(), FRecvBlock.size(), ARaiseIfDisconnected,
+                                ATimeout, ARaiseOnTimeout, /*AToInputBuffer=*/true);
+  return Added;
+}
+
+int TNetIOHandler::ReceiveInto(void* ADest, size_t AMax, bool ARaiseIfDisconnected, int ATimeout,
+                               bool ARaiseOnTimeout, bool AToInputBuffer) {
   int Timeout;
   if (ATimeout == -1)
     Timeout = ReadTimeout <= 0 ? kNetTimeoutInfinite : ReadTimeout;
@@ -95,10 +104,11 @@ int TNetIOHandler::FillInputBuffer(bool ARaiseIfDisconnected, int ATimeout, bool
       if (ARaiseIfDisconnected) throw ENetNotConnected(kRSNotConnected);
       return 0;
     }
-    FRecvBlock.resize(static_cast<size_t>(std::max(RecvBufferSize, 1)));
-    const int64_t Got = ReceiveFromSource(FRecvBlock.data(), FRecvBlock.size());
+    const int64_t Got = ReceiveFromSource(ADest, AMax);
     if (Got > 0) {
-      FInputBuffer.Write(std::string_view(FRecvBlock.data(), static_cast<size_t>(Got)));
+      if (AToInputBuffer)
+        FInputBuffer.Write(
+            std::string_view(static_cast<const char*>(ADest), static_cast<size_t>(Got)));
       Added = static_cast<int>(Got);
     } else {
       FClosedGracefully = true;
@@ -211,6 +221,30 @@ void TNetIOHandler::FillUntil(int ACount) {
   }
 }
 
+void TNetIOHandler::ReceiveBlockDirect(TMemoryStream& AStream, int ACount) {
+  int64_t Got = 0;
+  try {
+    while (Got < ACount) {
+      // The pointer is asked for anew before every receive: only the stream knows its memory.
+      uint8_t* Dest = AStream.BeginWrite(ACount - Got);
+      const int Now = ReceiveInto(Dest, static_cast<size_t>(ACount - Got), false, -1, true,
+                                  /*AToInputBuffer=*/false);
+      if (Now > 0) {
+        AStream.CommitWrite(Now);
+        Got += Now;
+      }
+      if (Got >= ACount) break;
+      CheckForDisconnect(true, true);
+      if (!FOpened) throw ENetNotConnected(kRSNotConnected);
+    }
+  } catch (...) {
+    // The bytes of a partial block are the stream's, and are counted, as on the buffered way.
+    if (Got > 0) DoWork(TWorkMode::wmRead, Got);
+    throw;
+  }
+  DoWork(TWorkMode::wmRead, Got);
+}
+
 void TNetIOHandler::ReadBytes(std::string& ABuffer, int ACount, bool AAppend) {
   if (!AAppend) ABuffer.clear();
   if (ACount <= 0) return;
@@ -220,13 +254,16 @@ void TNetIOHandler::ReadBytes(std::string& ABuffer, int ACount, bool AAppend) {
 
 void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntilDisconnect) {
   if (ACount < 0) AReadUntilDisconnect = true;
+  auto* Memory = dynamic_cast<TMemoryStream*>(&AStream);
   if (!AReadUntilDisconnect) {
     const int64_t Limit = LargeStream ? std::numeric_limits<int64_t>::max() : kSmallStreamLimit;
     const int64_t Position = AStream.Position();
     if (ACount > Limit - Position) throw ENetIOHandlerStreamDataTooLarge(kRSStreamDataTooLarge);
-    // Size once for the whole body, but never more than the bounded reserve in advance.
+    // Size once for the whole body, but never more than the bounded reserve in advance. A memory
+    // stream instead gets capacity, in steps as the body arrives (below): sizing it would
+    // zero-fill memory that the body overwrites anyway.
     const int64_t Reserve = std::min(ACount, kNetMaxStreamPresize);
-    if (AStream.Size() < Position + Reserve) {
+    if (Memory == nullptr && AStream.Size() < Position + Reserve) {
       AStream.SetSize(Position + Reserve);
       AStream.SetPosition(Position);
     }
@@ -234,17 +271,36 @@ void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntil
   CutStreamToPosition Cut(AStream);
   WorkScope Work(*this, TWorkMode::wmRead, AReadUntilDisconnect ? 0 : ACount);
 
+  const int64_t Start = AStream.Position();
   int64_t Remaining = AReadUntilDisconnect ? std::numeric_limits<int64_t>::max() : ACount;
+  // The capacity a counted read gives a memory stream before the next block: the rest of the
+  // body, but never more ahead than the reserve or the bytes that already arrived, so an
+  // announced length costs memory only as fast as the body really comes.
+  const auto ReserveAhead = [&](int64_t ANext) {
+    if (Memory == nullptr || AReadUntilDisconnect) return;
+    const int64_t Position = Memory->Position();
+    if (Memory->Capacity() >= Position + ANext) return;
+    const int64_t Ahead = std::min(Remaining, std::max(kNetMaxStreamPresize, Position - Start));
+    Memory->Reserve(Position + std::max(Ahead, ANext));
+  };
   const int Buffered = static_cast<int>(std::min<int64_t>(FInputBuffer.Size(), Remaining));
   if (Buffered > 0) {
+    ReserveAhead(Buffered);
     FInputBuffer.ExtractToStream(AStream, Buffered);
     Remaining -= Buffered;
   }
   const int BlockSize = std::max(RecvBufferSize, 1);
   while (Remaining > 0) {
     const int Block = static_cast<int>(std::min<int64_t>(Remaining, BlockSize));
+    ReserveAhead(Block);
+    // Into a memory stream the bytes go straight from the socket, without the copy through the
+    // input buffer.
+    const bool Direct = Memory != nullptr && FInputBuffer.IsEmpty();
     try {
-      FillUntil(Block);
+      if (Direct)
+        ReceiveBlockDirect(*Memory, Block);
+      else
+        FillUntil(Block);
     } catch (const ENetConnClosedGracefully&) {
       // The bytes of the last partial block are the stream's in either case.
       FInputBuffer.ExtractToStream(AStream);
@@ -254,7 +310,7 @@ void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntil
       FInputBuffer.ExtractToStream(AStream);
       throw;
     }
-    FInputBuffer.ExtractToStream(AStream, Block);
+    if (!Direct) FInputBuffer.ExtractToStream(AStream, Block);
     if (!AReadUntilDisconnect) Remaining -= Block;
   }
 }

@@ -22,6 +22,8 @@
 
 namespace vlm {
 
+class TMemoryStream;
+
 enum class TNetMaxLineAction { maException, maSplit };
 
 // How text becomes bytes and back for lines and strings. ne7Bit (the default) keeps code units
@@ -106,7 +108,9 @@ public:
   // Reads ACount bytes (a negative count or AReadUntilDisconnect: until the peer closes) into
   // AStream at its position, buffered bytes first, then in blocks of RecvBufferSize, inside
   // BeginWork(wmRead, ACount or 0)/EndWork. The stream is sized in advance to at most
-  // kNetMaxStreamPresize bytes more and cut back to what was written, also on failure.
+  // kNetMaxStreamPresize bytes more and cut back to what was written, also on failure. A memory
+  // stream is not sized but given capacity, for at most the larger of kNetMaxStreamPresize and
+  // the bytes already read ahead of its position, and receives whole blocks in place.
   // A counted read ending early raises ENetConnClosedGracefully after writing what arrived;
   // ENetIOHandlerStreamDataTooLarge when position + ACount passes the stream limit.
   void ReadStream(TStream& AStream, int64_t ACount = -1, bool AReadUntilDisconnect = false);
@@ -151,8 +155,16 @@ protected:
   bool FClosedGracefully = false;
 
 private:
+  // One receive of at most AMax bytes into ADest (appended to the input buffer as well when
+  // AToInputBuffer), with FillInputBuffer's waiting, close and time-out rules and result.
+  int ReceiveInto(void* ADest, size_t AMax, bool ARaiseIfDisconnected, int ATimeout,
+                  bool ARaiseOnTimeout, bool AToInputBuffer);
   // Receives until the input buffer holds ACount bytes (see ReadBytes).
   void FillUntil(int ACount);
+  // As FillUntil followed by taking the ACount bytes into AStream, for an empty input buffer:
+  // the bytes are received in place into the stream's memory, never more than ACount, and
+  // reported as one work step (the arrived part of them when the receive fails).
+  void ReceiveBlockDirect(TMemoryStream& AStream, int ACount);
 
   TNetBuffer FInputBuffer;
   std::vector<char> FRecvBlock;  // one receive's bytes, kept between receives

@@ -48,7 +48,8 @@ int RunGetCommand(const Arguments& Args) {
   for (size_t I = Next; I < Args.size(); I += 2) {
     TMemoryStream Body;
     Client.Get(Args[I], Body);
-    Body.SaveToFile(Args[I + 1]);
+    // The body is not needed after the save, so its memory goes back as the file is written.
+    Body.SaveToFileAndClear(Args[I + 1]);
     if (Events)
       WriteStdout("status " + std::to_string(Client.ResponseCode()) + " " +
                   StringToUtf8(Client.ResponseText()) + "\n");
