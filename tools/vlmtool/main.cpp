@@ -11,6 +11,8 @@
 #include "tools/vlmtool/command.h"
 #include "tools/vlmtool/get_command.h"
 #include "tools/vlmtool/ini_command.h"
+#include "tools/vlmtool/list_command.h"
+#include "tools/vlmtool/unzip_command.h"
 
 namespace vlm::tool {
 namespace {
@@ -25,6 +27,8 @@ struct Command {
 const Command kCommands[] = {
     {u"ini", RunIniCommand, kIniUsage},
     {u"get", RunGetCommand, kGetUsage},
+    {u"list", RunListCommand, kListUsage},
+    {u"unzip", RunUnzipCommand, kUnzipUsage},
 };
 
 void PrintUsage(const std::string& Problem) {

@@ -1,15 +1,11 @@
-// tests/zip/engine/engine_harness.cpp -- library loading, the recording callback, test archives.
+// tests/zip/engine/engine_harness.cpp -- library loading (through runtime/dynamic_library.h), the
+// recording callback, test archives.
 #include "tests/zip/engine/engine_harness.h"
 
 #include <cstdlib>
 #include <stdexcept>
 
-#if defined(_WIN32)
-#include "runtime/win32/win32_api.h"
-#else
-#include <dlfcn.h>
-#endif
-
+#include "runtime/dynamic_library.h"
 #include "tests/support/temp_folder.h"
 
 namespace vlm::test {
@@ -25,11 +21,7 @@ std::string ForTarget(std::string Path) {
 
 template <class F>
 F Resolve(void* Module, const char* Name, std::string& Error) {
-#if defined(_WIN32)
-  auto* P = reinterpret_cast<void*>(::GetProcAddress(static_cast<HMODULE>(Module), Name));
-#else
-  void* P = ::dlsym(Module, Name);
-#endif
+  void* P = DynamicLibrarySymbol(Module, Name);
   if (!P) Error += std::string("missing export ") + Name + "; ";
   return reinterpret_cast<F>(P);
 }
@@ -37,13 +29,10 @@ F Resolve(void* Module, const char* Name, std::string& Error) {
 EngineLibrary LoadEngine() {
   EngineLibrary L;
   const std::string File = EngineFileName();
-#if defined(_WIN32)
-  void* Module = ::LoadLibraryW(WidePtr(Utf8ToString(File)));
-#else
-  void* Module = ::dlopen(File.c_str(), RTLD_NOW | RTLD_LOCAL);
-#endif
+  unsigned Error = 0;
+  void* Module = LoadDynamicLibrary(Utf8ToString(File), Error);
   if (!Module) {
-    L.LoadError = "cannot load " + File;
+    L.LoadError = "cannot load " + File + " (error " + std::to_string(Error) + ")";
     return L;
   }
   L.Exec = Resolve<VZExecFunc>(Module, "VZ_Exec", L.LoadError);
