@@ -64,10 +64,10 @@ class Source:
 
 
 def add(archive, manifest, name, data):
-    info = zipfile.ZipInfo(name, date_time=(2020, 1, 2, 3, 4, 6))
-    info.compress_type = zipfile.ZIP_DEFLATED
-    info.external_attr = 0o644 << 16
-    archive.writestr(info, data, compress_type=zipfile.ZIP_DEFLATED, compresslevel=6)
+    member = zipfile.ZipInfo(name, date_time=(2020, 1, 2, 3, 4, 6))
+    member.compress_type = zipfile.ZIP_DEFLATED
+    member.external_attr = 0o644 << 16
+    archive.writestr(member, data, compress_type=zipfile.ZIP_DEFLATED, compresslevel=6)
     manifest.append((name, hashlib.sha256(data).hexdigest(), len(data)))
 
 

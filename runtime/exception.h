@@ -15,7 +15,7 @@ public:
   explicit Exception(String Message) : FMessage(std::move(Message)), FWhat(StringToUtf8(FMessage)) {}
   const String& Message() const { return FMessage; }
   const char* what() const noexcept override { return FWhat.c_str(); }
-  // The system's class name of the exception, as written in the definition ("EFCreateError").
+  // The system's own class name of the exception ("EFCreateError").
   virtual const char* ClassName() const { return "Exception"; }
 
 private:

@@ -18,6 +18,9 @@ String ExpandFileName(const String& Name);
 bool RemoveFile(const String& Name);
 // Creates one folder level; returns success.
 bool CreateDir(const String& Name);
+// Renames (moves) a file, replacing a file of the new name; returns success.
+bool RenameFile(const String& OldName, const String& NewName);
+
 // Removes an empty folder; returns success.
 bool RemoveDir(const String& Name);
 // The platform's path delimiter: '\\' on Windows, '/' on POSIX.

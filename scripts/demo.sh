@@ -1,31 +1,19 @@
 #!/bin/bash
-# scripts/demo.sh -- the main job for now: installs packages, builds everything (native and
-# Windows), and shows the INI engine at work through `vlmtool ini` on the sample deployment
-# descriptor, natively and as the Windows build under wine. The installer itself comes later.
+# scripts/demo.sh -- the main job: installs the packages, builds the Windows x86-64 setup.exe, the
+# demo deployment site and the window reader, starts the demo deployment server on loopback and
+# runs setup.exe under wine (under Xvfb when there is no display). Without a display -- or with
+# one, unless VLM_DEMO_INTERACTIVE=1 -- it drives the installation itself: presses Install, waits
+# for "Done !" and presses it again. Then it prints the installed folder's listing, the shortcuts
+# made and the path of a screenshot of the finished window.
+#   VLM_SKIP_INSTALL=1      skip the package installation
+#   VLM_DEMO_INTERACTIVE=1  with a display: leave the window to the user
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
 if [ "${VLM_SKIP_INSTALL:-0}" != 1 ]; then bash scripts/install_packages.sh; fi
-cmake --preset native-release >/dev/null && cmake --build --preset native-release
-cmake --preset win64 >/dev/null && cmake --build --preset win64
+cmake --preset win64 >/dev/null
+cmake --build build/win64 --target setup demo_site win_probe
 
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-cp samples/deploy.vlm "$work/deploy.vlm"
-
-demo() {  # demo <label> <vlmtool command>...
-  local label=$1
-  shift
-  echo "== $label"
-  echo "\$ vlmtool ini deploy.vlm sections";              "$@" ini "$work/deploy.vlm" sections
-  echo "\$ vlmtool ini deploy.vlm read VLMV2MENU url";     "$@" ini "$work/deploy.vlm" read VLMV2MENU url
-  echo "\$ vlmtool ini deploy.vlm read vlmv2menu Release"; "$@" ini "$work/deploy.vlm" read vlmv2menu Release
-  rm -f "$work/record.vlm"
-  echo "\$ vlmtool ini record.vlm write Packages PackageList vlmv2menu vlmv2menu Release 2.0.0-demo"
-  "$@" ini "$work/record.vlm" write Packages PackageList vlmv2menu vlmv2menu Release 2.0.0-demo
-  echo "record.vlm, byte for byte:"
-  od -c "$work/record.vlm" | sed 's/^/  /'
-}
-
-demo "native" build/native-release/tools/vlmtool
-demo "Windows x86-64 under wine" scripts/wine-run build/win64/tools/vlmtool.exe
+mode=()
+if [ -n "${DISPLAY:-}" ] && [ "${VLM_DEMO_INTERACTIVE:-0}" = 1 ]; then mode=(--interactive); fi
+scripts/gui-run python3 tests/e2e/demo_run.py --build build/win64 "${mode[@]}"

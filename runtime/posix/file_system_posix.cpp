@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <vector>
 
@@ -95,6 +96,14 @@ String ExecutablePath() {
   const ssize_t Length = ::readlink("/proc/self/exe", Buffer.data(), Buffer.size() - 1);
   if (Length <= 0) return String();
   return Utf8ToString(std::string_view(Buffer.data(), static_cast<size_t>(Length)));
+}
+
+}  // namespace vlm
+
+namespace vlm {
+
+bool RenameFile(const String& OldName, const String& NewName) {
+  return ::rename(StringToUtf8(OldName).c_str(), StringToUtf8(NewName).c_str()) == 0;
 }
 
 }  // namespace vlm

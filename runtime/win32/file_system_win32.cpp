@@ -79,3 +79,11 @@ String ExecutablePath() {
 }
 
 }  // namespace vlm
+
+namespace vlm {
+
+bool RenameFile(const String& OldName, const String& NewName) {
+  return MoveFileExW(WidePtr(OldName), WidePtr(NewName), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+}  // namespace vlm

@@ -32,7 +32,7 @@ void Line(const String& Text) {
 int RunUnzipCommand(const Arguments& Args) {
   bool Events = false;
   TZFExtrOpts Options;
-  std::vector<String> Specs;
+  std::vector<String> Patterns;
   std::optional<String> Password;
   std::vector<String> Plain;
   for (size_t I = 0; I < Args.size(); ++I) {
@@ -50,7 +50,7 @@ int RunUnzipCommand(const Arguments& Args) {
     } else if (A == u"--test") {
       Options.Include(ExtrTest);
     } else if (A == u"--spec") {
-      Specs.push_back(Value("--spec"));
+      Patterns.push_back(Value("--spec"));
     } else if (A == u"--password") {
       Password = Value("--password");
     } else if (A.size() > 2 && A.compare(0, 2, u"--") == 0) {
@@ -75,7 +75,7 @@ int RunUnzipCommand(const Arguments& Args) {
   }
   Zip.SetZipFileName(Plain[0]);
   Zip.FSpecArgs().Clear();
-  for (const String& Spec : Specs) Zip.FSpecArgs().Add(Spec);
+  for (const String& Pattern : Patterns) Zip.FSpecArgs().Add(Pattern);
   Zip.SetExtrBaseDir(Plain[1]);
   Zip.SetExtrOptions(Options);
   const int Result = Zip.Extract();

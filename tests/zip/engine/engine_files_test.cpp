@@ -74,6 +74,22 @@ TEST(SetFileDosDateTime, RefusesImpossibleTimesOnEveryBuild) {
   EXPECT_TRUE(IsValidDosDateTime(Dos(58)));
 }
 
+TEST(TNewFile, SetsTheTimeThroughItsHandleAndRefusesImpossibleTimes) {
+  TempFolder Folder;
+  const String Name = PathString(Folder.Path() / "timed.bin");
+  auto File = TNewFile::CreateNew(Name);
+  ASSERT_TRUE(File);
+  EXPECT_TRUE(File->Write("abc", 3));
+  EXPECT_FALSE(File->SetDosDateTime(Dos(40) | 0x1Fu)) << "seconds / 2 of 31";
+  EXPECT_TRUE(File->SetDosDateTime(Dos(40)));
+  EXPECT_TRUE(File->Close());
+  EXPECT_EQ(FileDosDateTime(Name), Dos(40)) << "closing keeps the time that was set";
+  EXPECT_EQ(test::FormatTm(test::LocalWriteTime(Folder.Path() / "timed.bin")),
+            "2020-06-15 10:20:40");
+  EXPECT_EQ(ReadBytes(Folder.Path() / "timed.bin"), "abc");
+  EXPECT_FALSE(File->SetDosDateTime(Dos(40))) << "not once closed";
+}
+
 TEST(KindOfPath, TellsFilesFoldersAndNothing) {
   TempFolder Folder;
   WriteBytes(Folder.Path() / "f", "x");

@@ -1,0 +1,159 @@
+// app/form/main_form_install.cpp -- the install sequence, the Install button's click handler.
+// It runs from start to end inside this one call on the GUI thread; the progress handlers and the
+// wait for the runtime-engine installer keep the window alive by processing pending messages.
+// Each step reads the folder afresh from the edit, so a change typed meanwhile is seen by the
+// later steps. A step that raises ends the sequence; the application shows the error box.
+#include <memory>
+
+#include "app/deployment_files.h"
+#include "app/install_paths.h"
+#include "app/install_state.h"
+#include "app/shell_integration.h"
+#include "app/startup_options.h"
+#include "app/win32/child_process.h"
+#include "http/net_http.h"
+#include "ini/ini_file.h"
+#include "runtime/application.h"
+#include "runtime/file_system.h"
+#include "runtime/memory_stream.h"
+#include "runtime/win32/win32_api.h"
+#include "ui/main_form.h"
+#include "zip/zip_front.h"
+
+namespace vlm {
+
+bool InstallDone = false;
+
+namespace {
+
+constexpr char16_t kRuntimeInstallerSwitches[] = u"/sp- /verysilent /norestart";
+constexpr char16_t kLinkName[] = u"Velmora v2";
+constexpr int kOverwriteConfirmed = 6;
+
+// The arguments the shortcuts pass to the installed program: the server the setup program used.
+String ShortcutArguments() {
+  if (StartupFlags & kFlagStaging) return u"/staging";
+  if (StartupFlags & kFlagDevelopment) return u"/dev";
+  return String();
+}
+
+}  // namespace
+
+void TMainForm::InstallButtonClick(TObject* /*Sender*/) {
+  if (InstallDone) {
+    Application().Terminate();
+    return;
+  }
+  // The folder text must name something: the path rules below need at least one character.
+  if (InstallDirectory->Text().empty()) {
+    Application().ShowErrorBox(u"Please enter the installation folder");
+    return;
+  }
+  // The folder is read from the edit at every step that needs it.
+  const auto Folder = [this] { return InstallDirectory->Text(); };
+  const auto FolderWithBackslash = [&] { return IncludeTrailingBackslash(Folder()); };
+
+  // 1. Lock the window.
+  InstallButton->SetEnabled(false);
+  ProgressText->SetVisible(true);
+  ProgressBar->SetVisible(true);
+  LogLine(u"Checking for installation folder");
+
+  // 2. An existing folder is emptied only when the user confirms.
+  if (DirectoryExists(Folder())) {
+    if (OverwriteDialog->ExecuteDialog() != kOverwriteConfirmed) return;
+    ClearFolder(Folder());
+  } else {
+    CreateDir(Folder());
+  }
+
+  // 3. The folder text ends with a backslash from now on, visibly.
+  if (Folder().back() != u'\\') InstallDirectory->SetText(Folder() + u"\\");
+
+  const String ExeFolder = ExecutableFolder();
+  const auto Download = [this](const String& Url, const String& FileName) {
+    auto Buffer = std::make_unique<TMemoryStream>();
+    NetHTTP1->Get(Url, *Buffer);
+    Buffer->SaveToFile(FileName);
+  };
+
+  // 4. The deployment descriptor, kept next to the executable.
+  String Url = ServerBaseUrl() + u"/" + kDescriptorName;
+  LogLine(u"Get deployment descriptor from " + Url);
+  Download(Url, ExeFolder + kDescriptorName);
+
+  // 5. The menu package, wherever the descriptor says it is.
+  auto Descriptor = std::make_unique<TIniFile>(ExeFolder + kDescriptorName);
+  Url = Descriptor->ReadString(u"vlmv2menu", u"URL", u"");
+  LogLine(u"location for menu package is " + Url);
+  Download(Url, Folder() + kPackageName);
+
+  // 6. Unpack; the zip component reports its own failures, the sequence goes on regardless.
+  ProgressBar->SetMaximum(100);
+  ProgressText->SetCaption(u"Unpacking...");
+  Application().ProcessMessages();
+  LogLine(u"unpacking");
+  ZipFront->SetZipFileName(Folder() + kPackageName);
+  ZipFront->FSpecArgs().Clear();
+  ZipFront->SetExtrBaseDir(Folder());
+  ZipFront->Extract();
+
+  // 7. The release information, stored as received.
+  Url = ServerBaseUrl() + u"/" + kReleaseInfoName;
+  LogLine(u"Get release.inf from " + Url);
+  Download(Url, Folder() + kReleaseInfoName);
+
+  // 8. The runtime-engine installer, silently.
+  LogLine(u"Installing Morfik runtime engine");
+  ProgressText->SetCaption(u"Installing");
+  ProgressBar->SetVisible(false);
+  {
+    TChildProcess Child(ExeFolder + kRuntimeInstallerName, kRuntimeInstallerSwitches,
+                        Application().Handle());
+    // 9. Wait for it with the window alive; closing the window ends the wait.
+    if (Child.Launched()) {
+      Timer1->SetEnabled(true);
+      for (;;) {
+        Application().ProcessMessages();
+        if (!Child.StillRunning() || Application().Terminated()) break;
+        Child.WaitForExitOrMessage(50);
+      }
+    }
+    Timer1->SetEnabled(false);
+  }
+
+  // 10. Remove what was downloaded and the installer.
+  LogLine(u"Deleting downloaded package");
+  DeleteFileOrLink(Folder() + kPackageName);
+  DeleteFileOrLink(ExeFolder + kRuntimeInstallerName);
+
+  // 11. The local deployment record.
+  WriteLocalDeploymentRecord(Folder() + kDescriptorName,
+                             Descriptor->ReadString(u"vlmv2menu", u"Release", u""));
+  Descriptor.reset();
+
+  // 12. The shortcuts the toggles ask for, as they show now.
+  const String Arguments = ShortcutArguments();
+  const String Target = FolderWithBackslash() + kMenuProgramName;
+  String LinkFile;
+  if (StartMenuCheckbox->Caption() == u"V")
+    CreateShortcut(Target, kLinkGivenFolder, ProgramsFolder(), String(), Arguments, kLinkName,
+                   LinkFile);
+  if (DesktopShortcutCheckbox->Caption() == u"V")
+    CreateShortcut(Target, kLinkDesktop, String(), String(), Arguments, kLinkName, LinkFile);
+
+  // 13. The system-module configuration.
+  WriteSysModConfig(FolderWithBackslash() + kSysModConfigName);
+
+  // 14. The zip engine library beside the installed product.
+  CopyFileW(WidePtr(ExeFolder + kZipEngineName), WidePtr(FolderWithBackslash() + kZipEngineName),
+            FALSE);
+
+  // 15. Done.
+  InstallDone = true;
+  ProgressText->SetVisible(false);
+  InstallButton->SetCaption(u"Done !");
+  InstallButton->SetEnabled(true);
+}
+
+}  // namespace vlm

@@ -1,0 +1,146 @@
+#!/usr/bin/env python3
+"""tests/e2e/demo_run.py -- the README demo: one real installation of the demo product from the
+loopback demo deployment site, by setup.exe under wine (started by scripts/demo.sh).
+
+    demo_run.py --build DIR [--interactive]
+
+DIR is the win64 build folder (setup.exe, win_probe.exe, demo-site/). The programs run in the
+prefix DIR/demo-wineprefix; setup.exe is copied to C:\\demo in it and installs into c:\\vlmv2
+(both emptied first, so every demo is a first installation). The deployment server runs for the
+length of the demo.
+
+Without --interactive it drives the window as a person would: presses Install, waits for
+"Done !", takes a screenshot, presses the button again and waits for the program to end. With
+--interactive the window is the user's, and the demo waits until the program ends. Then it prints
+the installed folder's listing, the shortcuts made, the server's requests and the screenshot's path.
+Exits 1 when the installation did not finish.
+"""
+
+import argparse
+import json
+import os
+import shutil
+import sys
+import urllib.parse
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import setup_driver as drv  # noqa: E402
+
+INSTALL_SECONDS = 180
+LINK_NAME = "Velmora v2.lnk"
+
+
+def listing(folder):
+    lines = []
+    for here, subfolders, names in os.walk(folder):
+        subfolders.sort()
+        for name in sorted(names):
+            path = os.path.join(here, name)
+            lines.append(f"  {os.path.getsize(path):>9}  {os.path.relpath(path, folder)}")
+    return lines or ["  (empty)"]
+
+
+def wait_outcome(run):
+    """Waits for "Done !" or for a box or dialog that stops the installation; (what, window)."""
+    def outcome():
+        window = run.refresh()
+        if window is None:
+            return ("ended", None)
+        button = run.install_button(window)
+        if button and button["text"] == "Done !" and button["enabled"]:
+            return ("done", window)
+        for other in run.top_windows():
+            if other["hwnd"] != window["hwnd"] and other["rect"][2] - other["rect"][0] > 1:
+                return ("box", other)
+        return None
+    return drv.wait_for(outcome, INSTALL_SECONDS, 0.5) or ("timeout", None)
+
+
+def main():
+    parser = argparse.ArgumentParser(description="Runs the setup demo.")
+    parser.add_argument("--build", required=True)
+    parser.add_argument("--interactive", action="store_true")
+    args = parser.parse_args()
+    build = os.path.abspath(args.build)
+    site = os.path.join(build, "demo-site")
+    with open(os.path.join(site, "site.json")) as f:
+        servers = {s["name"]: s for s in json.load(f)["servers"]}
+    port = urllib.parse.urlsplit(servers["production"]["base_url"]).port or 80
+    work = os.path.join(build, "demo-work")
+    shutil.rmtree(work, ignore_errors=True)
+    os.makedirs(work)
+
+    print("== preparing the wine prefix (the first time takes a minute or two)", flush=True)
+    prefix = drv.WinePrefix(os.path.join(build, "demo-wineprefix"))
+    prefix.prepare()
+    prefix.kill_all()
+    probe = drv.Probe(prefix, os.path.join(build, "tests", "e2e", "win_probe.exe"))
+    folder = prefix.host_path("c:\\vlmv2")
+    shutil.rmtree(folder, ignore_errors=True)
+    links = [os.path.join(prefix.host_path(prefix.shell_folder(name)), LINK_NAME)
+             for name in ("Programs", "Desktop")]
+    for link in links:
+        if os.path.exists(link):
+            os.remove(link)
+    exe_folder, exe = drv.copy_setup(prefix, os.path.join(build, "app", "setup.exe"), "demo")
+    shot = os.path.join(work, "setup-done.png")
+
+    with drv.DeployServer(site, work, port=port) as server:
+        print(f"== deployment server on {', '.join(sorted({s['address'] for s in servers.values()}))}"
+              f" port {port}, serving {site}", flush=True)
+        print(f"== starting {exe} under wine (display {os.environ.get('DISPLAY')})", flush=True)
+        run = drv.SetupRun(prefix, probe, exe, log=os.path.join(work, "setup.log"))
+        try:
+            run.wait_main_window()
+            run.screenshot(os.path.join(work, "setup-idle.png"))
+            if args.interactive:
+                print("== the window is yours: press Install, then \"Done !\" (or close it)",
+                      flush=True)
+                run.process.wait()
+                finished = os.path.exists(os.path.join(folder, "vlmv2.ini"))
+                shot = None
+            else:
+                print("== pressing Install", flush=True)
+                run.press_install()
+                what, window = wait_outcome(run)
+                finished = what == "done"
+                if finished:
+                    run.screenshot(shot, window)
+                    print("== \"Done !\": pressing it again", flush=True)
+                    run.press_install()
+                    code = run.wait_exit(30)
+                    print(f"== setup.exe ended with exit code {code}", flush=True)
+                else:
+                    shot = drv.Screen.screenshot(shot)
+                    text = run.box_message(window) if window else ""
+                    print(f"== the installation did not finish ({what}) {text}", flush=True)
+        finally:
+            run.stop()
+            prefix.kill_all()
+        requests = server.requests()
+
+    print(f"\nInstalled folder c:\\vlmv2 ({folder}):")
+    print("\n".join(listing(folder)))
+    print(f"\nExecutable folder C:\\demo ({exe_folder}):")
+    print("\n".join(listing(exe_folder)))
+    print("\nShortcuts:")
+    made = 0
+    for link in links:
+        if os.path.exists(link):
+            made += 1
+            info = probe.link(prefix.windows_path(link)) or {}
+            print(f"  {prefix.windows_path(link)}\n    target {info.get('path')!s}  arguments "
+                  f"{info.get('arguments')!r}  working folder {info.get('working_folder')!s}")
+    if not made:
+        print("  (none)")
+    print("\nRequests the deployment server answered:")
+    print("\n".join(f"  {address}  {line}  {status}" for address, line, status in requests) or
+          "  (none)")
+    if shot:
+        print(f"\nScreenshot of the window: {shot}")
+    return 0 if finished else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,625 @@
+#!/usr/bin/env python3
+"""tests/e2e/setup_e2e_test.py -- setup.exe end to end: under wine with a display, driven by mouse
+clicks and keys, against the loopback deployment server serving the demo site.
+
+    setup_e2e_test.py --setup EXE --probe EXE --engine DLL --site DIR --work DIR --prefix DIR
+                      --production URL --staging URL --development URL [--screenshots DIR]
+
+Needs DISPLAY (run it through scripts/gui-run), xdotool and imagemagick. The programs run in a
+prefix of their own (--prefix); each scenario copies setup.exe into a fresh folder C:\\e2e\\<name>
+and installs into the default folder c:\\vlmv2. Scenarios:
+
+- full installation from the production server, checked file by file (executable folder,
+  installation folder, both links, the runtime-engine stand-in's registry record), then "Done !"
+  pressed: the process ends and nothing on disk changes;
+- the folder exists and the confirmation is answered "No" (keys): no request, folder unchanged,
+  button stays disabled;
+- the folder exists and "Yes" is clicked, with /staging and /dev: files directly inside are gone,
+  sub-folders stay, staging wins;
+- /dev alone (development server), with the desktop toggle off and the Start-menu toggle flipped
+  twice; /staging alone;
+- the descriptor answered 404: error box with the status line, nothing written, button disabled;
+- a package that is no zip archive, both toggles off: the zip component's dialog is answered and
+  the installation still finishes, without links;
+- Alt+F4 while the sequence waits for the runtime-engine stand-in: the wait ends at once, the
+  remaining steps run (the stand-in's file, still in use, stays) and the program ends.
+
+Prints one line per check and "N passed, M failed"; exits 1 when a check failed. --screenshots
+saves the idle window, the confirmation dialog, the running and the finished installation there.
+"""
+
+import argparse
+import os
+import shutil
+import sys
+import time
+import urllib.parse
+import zipfile
+
+sys.dont_write_bytecode = True  # no __pycache__ in the source tree
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import setup_driver as drv  # noqa: E402
+
+INSTALL_FOLDER = "c:\\vlmv2"
+ENGINE_KEY = r"HKCU\Software\Velmora\RuntimeEngine"
+LINK_NAME = "Velmora v2.lnk"
+SWITCHES = "/sp- /verysilent /norestart"
+SYSMOD_CONFIG = b"[SysMod]\r\nsysmods=vlmv2sysmodhttpsvr.bpl\r\n"
+INSTALL_SECONDS = 120  # the longest a whole installation may take on a busy machine
+
+
+class Checks:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, name, condition, detail=""):
+        if condition:
+            self.passed += 1
+            print(f"ok   {name}", flush=True)
+        else:
+            self.failed += 1
+            print(f"FAIL {name}: {detail}", flush=True)
+        return condition
+
+
+class Server:
+    """One deployment server of the site: where its files lie and how its requests look."""
+
+    def __init__(self, site, base_url):
+        parts = urllib.parse.urlsplit(base_url)
+        self.address = parts.hostname
+        self.port = parts.port or 80
+        self.path = parts.path.rstrip("/")
+        self.folder = os.path.join(site, self.address, *[p for p in self.path.split("/") if p])
+
+    def file(self, name):
+        return drv.read_bytes(os.path.join(self.folder, name))
+
+    def request(self, name):
+        return (self.address, f"GET {self.path}/{name} HTTP/1.1", 200)
+
+    def release(self):
+        for line in self.file("deploy.vlm").decode("ascii").split("\r\n"):
+            if line.lower().startswith("release="):
+                return line.split("=", 1)[1]
+        return ""
+
+
+class Context:
+    def __init__(self, args):
+        self.args = args
+        self.t = Checks()
+        self.prefix = drv.WinePrefix(args.prefix)
+        self.probe = drv.Probe(self.prefix, args.probe)
+        self.work = os.path.abspath(args.work)
+        self.servers = {name: Server(args.site, getattr(args, name))
+                        for name in ("production", "staging", "development")}
+        self.shots = args.screenshots
+        self.folder = None  # host path of c:\vlmv2, known once the prefix exists
+        self.links = []
+
+    def check(self, *args):
+        return self.t.check(*args)
+
+    def prepare(self):
+        if os.path.isdir(self.work):
+            shutil.rmtree(self.work)
+        os.makedirs(self.work)
+        self.prefix.prepare()
+        self.prefix.kill_all()
+        self.folder = self.prefix.host_path(INSTALL_FOLDER)
+        self.links = [os.path.join(self.prefix.host_path(self.prefix.shell_folder(name)), LINK_NAME)
+                      for name in ("Programs", "Desktop")]
+
+    def reset(self, keep_folder=False):
+        """Starts a scenario from a machine without the installation (or only with the folder)."""
+        if not keep_folder and os.path.isdir(self.folder):
+            shutil.rmtree(self.folder)
+        for link in self.links:
+            if os.path.exists(link):
+                os.remove(link)
+
+    def server(self, **faults):
+        return drv.DeployServer(self.args.site, self.work, port=self.servers["production"].port,
+                                **faults)
+
+    def start(self, name, *args):
+        """setup.exe copied into C:\\e2e\\<name>, started with args; (run, host exe folder)."""
+        folder, exe = drv.copy_setup(self.prefix, self.args.setup, "e2e/" + name)
+        run = drv.SetupRun(self.prefix, self.probe, exe, args,
+                           log=os.path.join(self.work, f"{name}.log"))
+        run.wait_main_window()
+        return run, folder
+
+    def shot(self, run, name, window=None, box=None):
+        if not self.shots:
+            return
+        path = os.path.join(self.shots, name)
+        if box:
+            drv.Screen.screenshot(path, box)
+        else:
+            run.screenshot(path, window)
+        print(f"screenshot {path}", flush=True)
+
+    def engine_runs(self):
+        values = self.prefix.reg_query(ENGINE_KEY)
+        if not values or values.get("Runs", ("", ""))[0] != "REG_DWORD":
+            return 0
+        return int(values["Runs"][1], 16)
+
+
+def package_files(server):
+    """{name without folders: bytes} of the site's package, directory entries left out."""
+    out = {}
+    path = os.path.join(server.folder, "vlmv2menu.pkg")
+    with zipfile.ZipFile(path) as archive:
+        for info in archive.infolist():
+            if not info.filename.endswith("/"):
+                out[info.filename.rsplit("/", 1)[-1]] = archive.read(info)
+    return out
+
+
+def application_title(exe):
+    """The error boxes' title: the executable's name up to its first ".", every character after
+    the first in lower case."""
+    name = os.path.basename(exe).split(".", 1)[0]
+    return name[:1] + name[1:].lower()
+
+
+def record_bytes(release):
+    return (b"[Packages]\r\nPackageList=vlmv2menu\r\n\r\n[vlmv2menu]\r\nRelease=" +
+            release.encode("ascii") + b"\r\n\r\n")
+
+
+def wait_installed(c, run, label):
+    window = run.wait_button("Done !", enabled=True, seconds=INSTALL_SECONDS)
+    c.check(f"{label}: the button reads \"Done !\" and is enabled", window is not None,
+            str(run.refresh()))
+    return window
+
+
+def check_exe_folder(c, exe_folder, server, label):
+    c.check(f"{label}: executable folder holds the server's deploy.vlm",
+            _read(os.path.join(exe_folder, "deploy.vlm")) == server.file("deploy.vlm"))
+    c.check(f"{label}: executable folder holds vlmzip190.dll (the embedded engine)",
+            _read(os.path.join(exe_folder, "vlmzip190.dll")) == drv.read_bytes(c.args.engine))
+    c.check(f"{label}: vlmv2install.exe is gone from the executable folder",
+            not os.path.exists(os.path.join(exe_folder, "vlmv2install.exe")))
+
+
+def check_install_folder(c, server, exe_folder, label, with_package=True):
+    files, _ = drv.snapshot(c.folder)
+    c.check(f"{label}: deploy.vlm record is the six CR LF lines",
+            files.get("deploy.vlm") == record_bytes(server.release()), repr(files.get("deploy.vlm")))
+    c.check(f"{label}: vlmv2.ini is the 42-byte configuration",
+            files.get("vlmv2.ini") == SYSMOD_CONFIG and len(SYSMOD_CONFIG) == 42,
+            repr(files.get("vlmv2.ini")))
+    c.check(f"{label}: vlmzip190.dll equals the one next to the executable",
+            files.get("vlmzip190.dll") is not None and
+            files.get("vlmzip190.dll") == _read(os.path.join(exe_folder, "vlmzip190.dll")))
+    c.check(f"{label}: release.inf holds the server's bytes",
+            files.get("release.inf") == server.file("release.inf"))
+    c.check(f"{label}: no vlmv2menu.pkg left", "vlmv2menu.pkg" not in files, sorted(files))
+    unpacked = package_files(server)
+    if with_package:
+        c.check(f"{label}: every package file unpacked, without folder names",
+                all(files.get(name) == data for name, data in unpacked.items()),
+                f"{sorted(unpacked)} vs {sorted(files)}")
+    else:
+        c.check(f"{label}: nothing of the package was unpacked",
+                not any(name in files for name in unpacked), sorted(files))
+    return files
+
+
+def check_links(c, label, arguments, expected=(True, True)):
+    for link, wanted, where in zip(c.links, expected, ("Programs folder", "desktop")):
+        if not wanted:
+            c.check(f"{label}: no link in the {where}", not os.path.exists(link), link)
+            continue
+        if not c.check(f"{label}: \"{LINK_NAME}\" in the {where}", os.path.isfile(link), link):
+            continue
+        info = c.probe.link(c.prefix.windows_path(link)) or {}
+        c.check(f"{label}: {where} link starts c:\\vlmv2\\vlmv2menu.exe",
+                info.get("path", "").lower() == "c:\\vlmv2\\vlmv2menu.exe", str(info))
+        c.check(f"{label}: {where} link passes {arguments!r}",
+                info.get("arguments") == arguments, str(info))
+        c.check(f"{label}: {where} link works in the target's folder c:\\vlmv2\\",
+                info.get("working_folder", "").lower() == "c:\\vlmv2\\", str(info))
+        c.check(f"{label}: {where} link is described as \"Velmora v2\"",
+                info.get("description") == "Velmora v2", str(info))
+
+
+def check_engine_record(c, label, runs_before):
+    values = c.prefix.reg_query(ENGINE_KEY) or {}
+    c.check(f"{label}: runtime-engine stand-in ran with {SWITCHES!r}",
+            values.get("CommandLine") == ("REG_SZ", SWITCHES), str(values))
+    c.check(f"{label}: its run count went up by one", c.engine_runs() == runs_before + 1,
+            f"{runs_before} -> {c.engine_runs()}")
+
+
+def _read(path):
+    return drv.read_bytes(path) if os.path.isfile(path) else None
+
+
+def check_requests(c, server_process, expected, label):
+    c.check(f"{label}: the server was asked for exactly {[r[1] for r in expected]}",
+            server_process.requests() == expected, str(server_process.requests()))
+
+
+def press(c, run, label, by_keys, taken, seconds=15):
+    """Presses the Install button and waits until taken() holds. A mouse click that is not taken
+    is a failure of its own; Enter then stands in, so that the later checks still run."""
+    run.press_install(by_keys)
+    ok = drv.wait_for(taken, seconds, 0.2)
+    if not by_keys:
+        c.check(f"{label}: a mouse click on the button is taken", ok, str(run.install_button()))
+        if not ok:
+            run.press_install(by_keys=True)
+            ok = drv.wait_for(taken, seconds, 0.2)
+    return ok
+
+
+def start_install(c, run, label, by_keys=False):
+    ok = press(c, run, label, by_keys, run.install_started)
+    c.check(f"{label}: the installation starts", ok, str(run.install_button()))
+    return ok
+
+
+def press_done_ends(c, run, exe_folder, label, by_keys=False):
+    before = (drv.snapshot(c.folder), drv.snapshot(exe_folder))
+    press(c, run, label, by_keys, lambda: run.process.poll() is not None, 30)
+    code = run.wait_exit(5)
+    c.check(f"{label}: pressing \"Done !\" ends the process (exit code 0)", code == 0, str(code))
+    c.check(f"{label}: ending touches nothing on disk",
+            (drv.snapshot(c.folder), drv.snapshot(exe_folder)) == before)
+
+
+# -- scenarios ------------------------------------------------------------------------------
+
+def scenario_full(c):
+    label = "full"
+    c.reset()
+    c.prefix.reg_delete(ENGINE_KEY)
+    server = c.servers["production"]
+    with c.server() as deploy:
+        run, exe_folder = c.start("full")
+        try:
+            main = run.main
+            button = run.install_button()
+            edit = run.folder_edit()
+            c.check("idle: client area is 770 x 460",
+                    (main["client"][2] - main["client"][0], main["client"][3] - main["client"][1])
+                    == drv.CLIENT_SIZE, str(main["client"]))
+            c.check("idle: main window has an empty title", main["text"] == "", main["text"])
+            c.check("idle: Install button shows \"Install\", enabled, with the focus",
+                    button is not None and button["text"] == "Install" and button["enabled"] and
+                    main["focus_hwnd"] == button["hwnd"], str(button))
+            c.check("idle: folder edit shows c:\\vlmv2",
+                    edit is not None and edit["text"] == INSTALL_FOLDER, str(edit))
+            c.check("idle: payloads written next to the executable",
+                    _read(os.path.join(exe_folder, "vlmzip190.dll")) == drv.read_bytes(c.args.engine)
+                    and os.path.isfile(os.path.join(exe_folder, "vlmv2install.exe")))
+            c.shot(run, "idle.png")
+
+            if not start_install(c, run, label):
+                return
+            # One look at the window while the sequence runs (the stand-in alone takes 3 s).
+            running = drv.wait_for(lambda: (lambda w: w and (run.folder_edit(w) or {}).get("text")
+                                            == INSTALL_FOLDER + "\\" and w)(run.refresh()), 30, 0.2)
+            c.check("running: the folder text gets its backslash", running,
+                    str(run.folder_edit()))
+            button = run.install_button(running) if running else None
+            c.check("running: the Install button is disabled",
+                    button and (not button["enabled"] or button["text"] == "Done !"), str(button))
+            # The runtime-engine stand-in runs about 3 s once release.inf is saved.
+            if drv.wait_for(lambda: os.path.exists(os.path.join(c.folder, "release.inf")), 60, 0.05):
+                time.sleep(1.3)  # "Installing" has grown by a dot
+                c.shot(run, "installing.png")
+            if wait_installed(c, run, label):
+                c.shot(run, "done.png")
+                check_requests(c, deploy, [server.request("deploy.vlm"),
+                                           server.request("vlmv2menu.pkg"),
+                                           server.request("release.inf")], label)
+                check_exe_folder(c, exe_folder, server, label)
+                check_install_folder(c, server, exe_folder, label)
+                check_links(c, label, "")
+                check_engine_record(c, label, 0)
+                press_done_ends(c, run, exe_folder, label)
+        finally:
+            run.stop()
+
+
+def scenario_refuse(c):
+    """Needs the folder of an earlier installation."""
+    label = "exists+No"
+    c.reset(keep_folder=True)
+    os.makedirs(c.folder, exist_ok=True)
+    before = drv.snapshot(c.folder)
+    with c.server() as deploy:
+        run, exe_folder = c.start("refuse")
+        try:
+            run.press_install(by_keys=True)
+            dialog = run.wait_overwrite_dialog()
+            if not c.check(f"{label}: the confirmation dialog appears", dialog is not None,
+                           str(run.top_windows())):
+                return
+            time.sleep(0.5)
+            c.check(f"{label}: the Enter that started the installation does not answer it",
+                    any(w["hwnd"] == dialog["hwnd"] for w in run.top_windows()))
+            c.check(f"{label}: the dialog is a layered window", dialog["exstyle"] & 0x80000,
+                    hex(dialog["exstyle"]))
+            main = run.refresh()
+            c.check(f"{label}: the main window takes no input while it is open",
+                    not main["enabled"], str(main["enabled"]))
+            c.shot(run, "confirm.png", box=_union(main["client"], dialog["rect"]))
+            run.answer_overwrite(dialog, yes=False, by_keys=True)
+            gone = run.wait_gone(dialog["hwnd"])
+            c.check(f"{label}: Enter chooses \"No\" and closes the dialog", gone)
+            time.sleep(1.0)
+            main = run.refresh()
+            button = run.install_button(main)
+            c.check(f"{label}: no request reached the server", deploy.requests() == [],
+                    str(deploy.requests()))
+            c.check(f"{label}: the folder is unchanged", drv.snapshot(c.folder) == before)
+            c.check(f"{label}: the button stays disabled", button and not button["enabled"]
+                    and button["text"] == "Install", str(button))
+            c.check(f"{label}: the folder text is left as it was",
+                    (run.folder_edit(main) or {}).get("text") == INSTALL_FOLDER)
+            run.close()
+            c.check(f"{label}: closing the window ends the program", run.wait_exit(30) is not None)
+        finally:
+            run.stop()
+
+
+def _union(a, b):
+    return (min(a[0], b[0]), min(a[1], b[1]), max(a[2], b[2]), max(a[3], b[3]))
+
+
+def scenario_overwrite_both_flags(c):
+    """The folder exists, "Yes" is clicked; /staging and /dev given: staging wins."""
+    label = "exists+Yes /staging /dev"
+    c.reset(keep_folder=True)
+    os.makedirs(os.path.join(c.folder, "sub", "deeper"), exist_ok=True)
+    for name, data in (("stray.txt", b"old"), (".hidden-file", b"h"), ("release.inf", b"old"),
+                       ("sub/keep.txt", b"keep"), ("sub/deeper/x.bin", b"\0" * 10)):
+        with open(os.path.join(c.folder, name), "wb") as f:
+            f.write(data)
+    server = c.servers["staging"]
+    runs = c.engine_runs()
+    with c.server() as deploy:
+        run, exe_folder = c.start("overwrite", "/staging", "/dev")
+        try:
+            if not start_install(c, run, label):
+                return
+            dialog = run.wait_overwrite_dialog()
+            if not c.check(f"{label}: the confirmation dialog appears", dialog is not None):
+                return
+            run.answer_overwrite(dialog, yes=True)
+            c.check(f"{label}: a click on \"Yes\" closes the dialog", run.wait_gone(dialog["hwnd"]))
+            if not wait_installed(c, run, label):
+                return
+            files, folders = drv.snapshot(c.folder)
+            c.check(f"{label}: files directly inside are gone",
+                    "stray.txt" not in files and ".hidden-file" not in files, sorted(files))
+            c.check(f"{label}: sub-folders and their files stay",
+                    files.get(os.path.join("sub", "keep.txt")) == b"keep" and
+                    files.get(os.path.join("sub", "deeper", "x.bin")) == b"\0" * 10, sorted(files))
+            check_requests(c, deploy, [server.request("deploy.vlm"), server.request("vlmv2menu.pkg"),
+                                       server.request("release.inf")], label)
+            check_exe_folder(c, exe_folder, server, label)
+            check_install_folder(c, server, exe_folder, label)
+            check_links(c, label, "/staging")
+            check_engine_record(c, label, runs)
+        finally:
+            run.stop()
+
+
+def scenario_flag(c, flag, server_name, toggles, by_keys):
+    """A fresh installation with one option. toggles: clicks on (start menu, desktop)."""
+    label = flag
+    c.reset()
+    server = c.servers[server_name]
+    runs = c.engine_runs()
+    with c.server() as deploy:
+        run, exe_folder = c.start(flag.strip("/"), flag)
+        try:
+            for layout, clicks in zip((drv.START_MENU_TOGGLE, drv.DESKTOP_TOGGLE), toggles):
+                for _ in range(clicks):
+                    run.click_control(layout)
+                    time.sleep(0.7)  # separate clicks, not a double click
+            if not start_install(c, run, label, by_keys):
+                return
+            if not wait_installed(c, run, label):
+                return
+            check_requests(c, deploy, [server.request("deploy.vlm"), server.request("vlmv2menu.pkg"),
+                                       server.request("release.inf")], label)
+            check_exe_folder(c, exe_folder, server, label)
+            check_install_folder(c, server, exe_folder, label)
+            check_links(c, label, flag, tuple(clicks % 2 == 0 for clicks in toggles))
+            check_engine_record(c, label, runs)
+        finally:
+            run.stop()
+
+
+def scenario_descriptor_404(c):
+    label = "descriptor 404"
+    c.reset()
+    with c.server(statuses=[("/deploy.vlm", 404)]) as deploy:
+        run, exe_folder = c.start("notfound")
+        try:
+            run.press_install(by_keys=True)
+            box = run.wait_message_box()
+            if not c.check(f"{label}: an error box appears", box is not None, str(run.top_windows())):
+                return
+            title = application_title(c.args.setup)
+            c.check(f"{label}: the box is titled {title!r}", box["text"] == title, box["text"])
+            c.check(f"{label}: the box shows the status line",
+                    run.box_message(box) == "HTTP/1.1 404 Not Found.", run.box_message(box))
+            c.shot(run, "error-404.png", box=_union(run.main["client"], box["rect"]))
+            run.click_box_button(box, "OK")
+            c.check(f"{label}: OK closes the box", run.wait_gone(box["hwnd"]))
+            main = run.refresh()
+            button = run.install_button(main)
+            c.check(f"{label}: the button stays disabled", button and not button["enabled"],
+                    str(button))
+            c.check(f"{label}: the server saw only the descriptor request",
+                    deploy.requests() == [("127.0.0.1", "GET /deploy.vlm HTTP/1.1", 404)],
+                    str(deploy.requests()))
+            files, folders = drv.snapshot(c.folder)
+            c.check(f"{label}: nothing written into the installation folder",
+                    files == {} and folders == set(), f"{sorted(files)} {sorted(folders)}")
+            c.check(f"{label}: no descriptor saved next to the executable",
+                    not os.path.exists(os.path.join(exe_folder, "deploy.vlm")))
+            run.close()
+            c.check(f"{label}: closing the window ends the program", run.wait_exit(30) is not None)
+        finally:
+            run.stop()
+
+
+def scenario_not_a_zip(c):
+    label = "package no zip"
+    c.reset()
+    junk = os.path.join(c.work, "junk.pkg")
+    with open(junk, "wb") as f:
+        f.write(b"this is no archive at all\r\n" * 40)
+    server = c.servers["production"]
+    runs = c.engine_runs()
+    with c.server(replacements=[("/vlmv2menu.pkg", junk)]) as deploy:
+        run, exe_folder = c.start("notzip")
+        try:
+            run.click_control(drv.START_MENU_TOGGLE)
+            time.sleep(0.7)
+            run.click_control(drv.DESKTOP_TOGGLE)
+            time.sleep(0.7)
+            if not start_install(c, run, label):
+                return
+            main_hwnd = run.main["hwnd"]
+
+            def zip_dialog_or_done():
+                # Any other window of the program (wine's 1 x 1 helpers aside), or the end.
+                windows = run.top_windows()
+                for w in windows:
+                    if w["hwnd"] != main_hwnd and w["rect"][2] - w["rect"][0] > 1:
+                        return w
+                main = next((w for w in windows if w["hwnd"] == main_hwnd), None)
+                button = main and run.install_button(main)
+                return "done" if button and button["text"] == "Done !" else None
+
+            # The component may report the archive more than once (reading its directory, then
+            # extracting); every box is answered with its first button, as a user would.
+            answered = []
+            for _ in range(5):
+                dialog = drv.wait_for(zip_dialog_or_done, 60, 0.3)
+                if dialog in (None, "done"):
+                    break
+                print(f"     zip dialog {dialog['hwnd']}: class {dialog['class']!r} title "
+                      f"{dialog['text']!r} text {run.box_message(dialog)!r} buttons "
+                      f"{[b['text'] for b in run.box_buttons(dialog)]}", flush=True)
+                if not answered:
+                    c.shot(run, "zip-dialog.png", box=_union(run.main["client"], dialog["rect"]))
+                buttons = run.box_buttons(dialog)
+                if buttons:
+                    run.click_box_button(dialog, buttons[0]["text"].replace("&", ""))
+                else:
+                    drv.Screen.move(*drv.center(dialog["rect"]))
+                    drv.Screen.key("Return")
+                gone = run.wait_gone(dialog["hwnd"])
+                c.check(f"{label}: answering zip dialog {len(answered) + 1} closes it", gone)
+                answered.append(dialog)
+                if not gone:
+                    break
+            c.check(f"{label}: the zip component's dialog appears, saying the archive is not valid",
+                    answered and "not a valid Zip archive" in run.box_message(answered[0]),
+                    str([run.box_message(d) for d in answered]))
+            if not wait_installed(c, run, label):
+                return
+            c.check(f"{label}: the server was asked for all three files",
+                    deploy.requests() == [server.request("deploy.vlm"),
+                                          server.request("vlmv2menu.pkg"),
+                                          server.request("release.inf")], str(deploy.requests()))
+            check_install_folder(c, server, exe_folder, label, with_package=False)
+            check_links(c, label, "", (False, False))
+            check_engine_record(c, label, runs)
+            press_done_ends(c, run, exe_folder, label)
+        finally:
+            run.stop()
+
+
+def scenario_close_while_installing(c):
+    """Alt+F4 while the sequence waits for the runtime-engine stand-in (about 3 s)."""
+    label = "closed while installing"
+    c.reset()
+    server = c.servers["production"]
+    with c.server():
+        run, exe_folder = c.start("close")
+        try:
+            if not start_install(c, run, label):
+                return
+            if not c.check(f"{label}: the stand-in is started after release.inf is saved",
+                           drv.wait_for(lambda: os.path.exists(os.path.join(c.folder, "release.inf")),
+                                        60, 0.05)):
+                return
+            time.sleep(0.3)
+            drv.Screen.move(*run.to_screen(600, 300))
+            drv.Screen.key("alt+F4")
+            code = run.wait_exit(30)
+            c.check(f"{label}: the program ends", code is not None, str(code))
+            # The wait ended while the stand-in still ran, so its file could not be deleted.
+            c.check(f"{label}: the wait ends at once: vlmv2install.exe, still running, stays",
+                    os.path.exists(os.path.join(exe_folder, "vlmv2install.exe")))
+            check_install_folder(c, server, exe_folder, label)
+            check_links(c, label, "")
+        finally:
+            run.stop()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n")[0])
+    for name in ("setup", "probe", "engine", "site", "work", "prefix", "production", "staging",
+                 "development"):
+        parser.add_argument("--" + name, required=True)
+    parser.add_argument("--screenshots")
+    parser.add_argument("--only", help="comma-separated scenario names (for debugging)")
+    args = parser.parse_args()
+    if not os.environ.get("DISPLAY"):
+        print("setup_e2e_test.py needs a display: run it through scripts/gui-run", file=sys.stderr)
+        return 2
+    c = Context(args)
+    scenarios = [
+        ("full", scenario_full),
+        ("refuse", scenario_refuse),
+        ("overwrite", scenario_overwrite_both_flags),
+        ("dev", lambda c: scenario_flag(c, "/dev", "development", (2, 1), by_keys=True)),
+        ("staging", lambda c: scenario_flag(c, "/staging", "staging", (0, 0), by_keys=False)),
+        ("notfound", scenario_descriptor_404),
+        ("notzip", scenario_not_a_zip),
+        ("close", scenario_close_while_installing),  # last: the stand-in outlives the program
+    ]
+    only = set(args.only.split(",")) if args.only else None
+    try:
+        c.prepare()
+        for name, scenario in scenarios:
+            if only and name not in only:
+                continue
+            started = time.monotonic()
+            print(f"== {name}", flush=True)
+            try:
+                scenario(c)
+            except (drv.DriverError, OSError) as error:
+                c.check(f"{name}: scenario ran to its end", False, str(error))
+            print(f"   ({time.monotonic() - started:.1f} s)", flush=True)
+    finally:
+        c.prefix.kill_all()
+    summary = f"{c.t.passed} passed, {c.t.failed} failed"
+    print(summary)
+    counts = os.environ.get("VLM_TEST_COUNTS")  # where the test run's summary collects counts
+    if counts:
+        os.makedirs(os.path.dirname(counts), exist_ok=True)
+        with open(counts, "w") as f:
+            f.write(summary + "\n")
+    return 1 if c.t.failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
