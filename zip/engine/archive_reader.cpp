@@ -4,6 +4,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "runtime/code_page.h"
 #include "runtime/exception.h"
@@ -25,6 +26,10 @@ constexpr size_t kCentralHeaderSize = 46;
 constexpr size_t kLocalHeaderSize = 30;
 // The end record is followed by at most a 65535-byte comment, so it starts in the last 65557.
 constexpr size_t kEndSearchSpan = 65535 + kEndRecordSize;
+// Reads shorter than this go through the read-ahead buffer of this size, so that an entry's
+// local header and the start of its data (and those of the next small entries) come from one
+// read of the file.
+constexpr size_t kReadAhead = 65536;
 
 uint16_t Get16(const uint8_t* P) {
   return static_cast<uint16_t>(P[0] | P[1] << 8);
@@ -139,16 +144,47 @@ String DecodeEntryName(const std::string& RawName, const std::string& Extra, uin
 TArchiveReader::TArchiveReader() = default;
 TArchiveReader::~TArchiveReader() = default;
 
+size_t TArchiveReader::ReadFile(uint64_t Offset, uint8_t* Buffer, size_t Size) {
+  if (Offset != FFilePos && FFile->Seek(static_cast<int64_t>(Offset), TSeekOrigin::soBeginning) !=
+                                static_cast<int64_t>(Offset)) {
+    FFilePos = UINT64_MAX;
+    return 0;
+  }
+  size_t Done = 0;
+  while (Done < Size) {
+    const int64_t N = FFile->Read(Buffer + Done, static_cast<int64_t>(Size - Done));
+    if (N <= 0) break;
+    Done += static_cast<size_t>(N);
+  }
+  // After a short read the position is still exact: the file simply ended there.
+  FFilePos = Offset + Done;
+  return Done;
+}
+
 size_t TArchiveReader::ReadAt(uint64_t Offset, void* Buffer, size_t Size) {
   if (Offset >= FFileSize) return 0;
   Size = static_cast<size_t>(std::min<uint64_t>(Size, FFileSize - Offset));
-  FFile->Seek(static_cast<int64_t>(Offset), TSeekOrigin::soBeginning);
+  auto* Out = static_cast<uint8_t*>(Buffer);
   size_t Done = 0;
   while (Done < Size) {
-    const int64_t N =
-        FFile->Read(static_cast<uint8_t*>(Buffer) + Done, static_cast<int64_t>(Size - Done));
-    if (N <= 0) break;
-    Done += static_cast<size_t>(N);
+    const uint64_t At = Offset + Done;
+    if (At >= FAheadStart && At - FAheadStart < FAheadLength) {
+      const size_t From = static_cast<size_t>(At - FAheadStart);
+      const size_t N = std::min(Size - Done, FAheadLength - From);
+      std::memcpy(Out + Done, FAhead.data() + From, N);
+      Done += N;
+      continue;
+    }
+    if (Size - Done >= kReadAhead) {
+      // Large: straight into the caller's buffer.
+      const size_t N = ReadFile(At, Out + Done, Size - Done);
+      Done += N;
+      break;
+    }
+    if (FAhead.empty()) FAhead.resize(kReadAhead);
+    FAheadStart = At;
+    FAheadLength = ReadFile(At, FAhead.data(), FAhead.size());
+    if (FAheadLength == 0) break;
   }
   return Done;
 }

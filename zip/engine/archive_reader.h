@@ -60,15 +60,24 @@ public:
   int LocateData(const TCentralEntry& Entry, uint64_t& DataStart);
 
   // Reads up to Size bytes at Offset; returns the count read (short at the end of the file).
+  // Small reads (local headers, the start of an entry's data) are served from a read-ahead
+  // buffer, larger ones go straight into Buffer; the file is only repositioned when a read does
+  // not continue where the last one ended.
   size_t ReadAt(uint64_t Offset, void* Buffer, size_t Size);
 
 private:
   int ReadEndRecords();
   int ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPage);
+  // Reads from the file itself at Offset, seeking only when needed.
+  size_t ReadFile(uint64_t Offset, uint8_t* Buffer, size_t Size);
 
   std::unique_ptr<TFileStream> FFile;
   uint64_t FFileSize = 0;
-  uint64_t FCentralStart = 0;  // where the central directory really is
+  uint64_t FFilePos = UINT64_MAX;  // where the next file read starts; UINT64_MAX: not known
+  std::vector<uint8_t> FAhead;     // read-ahead buffer, allocated on first use
+  uint64_t FAheadStart = 0;        // file offset of FAhead[0]
+  size_t FAheadLength = 0;         // valid bytes in FAhead
+  uint64_t FCentralStart = 0;      // where the central directory really is
   uint64_t FCentralSize = 0;
   uint64_t FTotalEntries = 0;
   int64_t FOffsetDelta = 0;  // added to stored offsets (data in front not counted by them)

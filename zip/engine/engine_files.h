@@ -23,6 +23,9 @@ public:
 
   // Writes all of Data; false on any failure (disk full, I/O error).
   bool Write(const void* Data, size_t Size);
+  // Sets the file's last-write time from a local DOS date-time, as SetFileDosDateTime does, but
+  // through the open handle (no second lookup of the path). Call after the last Write.
+  bool SetDosDateTime(uint32_t DosDateTime);
   // Closes the file; false when the OS reports a failure on closing (data may be lost).
   bool Close();
 

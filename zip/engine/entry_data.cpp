@@ -13,54 +13,11 @@
 namespace vlm::zipengine {
 namespace {
 
-// The archive is read in 32 KiB blocks; zlib's output goes out in 64 KiB blocks.
-constexpr size_t kReadBlock = 32768;
-constexpr size_t kOutputBlock = 65536;
-
-TDecodeResult CopyStored(TByteSource& In, TByteSink& Out) {
-  std::vector<uint8_t> Buffer(kReadBlock);
-  for (;;) {
-    const size_t N = In.Read(Buffer.data(), Buffer.size());
-    if (N == 0) return TDecodeResult::Done;
-    if (!Out.Put(Buffer.data(), N)) return TDecodeResult::Stopped;
-  }
-}
-
-// Frees zlib's state on every path, exceptions from the sink included.
-struct TZStream {
-  z_stream Z{};
-  bool Ready = false;
-  TZStream() { Ready = inflateInit2(&Z, -MAX_WBITS) == Z_OK; }
-  ~TZStream() {
-    if (Ready) inflateEnd(&Z);
-  }
-};
-
-TDecodeResult InflateWithZlib(TByteSource& In, TByteSink& Out) {
-  TZStream Stream;
-  if (!Stream.Ready) throw std::bad_alloc();
-  std::vector<uint8_t> Input(kReadBlock), Output(kOutputBlock);
-  bool InputDone = false;
-  for (;;) {
-    if (Stream.Z.avail_in == 0 && !InputDone) {
-      const size_t N = In.Read(Input.data(), Input.size());
-      InputDone = N == 0;
-      Stream.Z.next_in = Input.data();
-      Stream.Z.avail_in = static_cast<uInt>(N);
-    }
-    Stream.Z.next_out = Output.data();
-    Stream.Z.avail_out = static_cast<uInt>(Output.size());
-    const int Status = inflate(&Stream.Z, Z_NO_FLUSH);
-    const size_t Produced = Output.size() - Stream.Z.avail_out;
-    if (Produced > 0 && !Out.Put(Output.data(), Produced)) return TDecodeResult::Stopped;
-    if (Status == Z_STREAM_END) return TDecodeResult::Done;
-    if (Status == Z_DATA_ERROR || Status == Z_NEED_DICT) return TDecodeResult::DataError;
-    if (Status == Z_MEM_ERROR) throw std::bad_alloc();
-    // No progress possible: out of input before the final block.
-    if (Status == Z_BUF_ERROR && InputDone && Stream.Z.avail_in == 0)
-      return TDecodeResult::InputEnded;
-  }
-}
+// The archive is read in blocks of up to 256 KiB, and output goes to the file (and to the front
+// end as one progress report) in blocks of up to 256 KiB: few system calls, and zlib copies its
+// 32 KiB window after each block, so larger blocks also mean less copying.
+constexpr size_t kReadBlock = 256 * 1024;
+constexpr size_t kOutputBlock = 256 * 1024;
 
 TDecodeResult InflateOwn(TByteSource& In, TByteSink& Out, bool Deflate64) {
   TInflater Inflater(Deflate64);
@@ -74,6 +31,68 @@ TDecodeResult InflateOwn(TByteSource& In, TByteSink& Out, bool Deflate64) {
 }
 
 }  // namespace
+
+// zlib's inflate state; freed on every path, exceptions from the sink included.
+struct TEntryDecoder::TZlib {
+  z_stream Z{};
+  TZlib() {
+    if (inflateInit2(&Z, -MAX_WBITS) != Z_OK) throw std::bad_alloc();
+  }
+  ~TZlib() { inflateEnd(&Z); }
+  TZlib(const TZlib&) = delete;
+  TZlib& operator=(const TZlib&) = delete;
+};
+
+TEntryDecoder::TEntryDecoder() = default;
+TEntryDecoder::~TEntryDecoder() = default;
+
+TDecodeResult TEntryDecoder::Decode(uint16_t Method, TByteSource& In, TByteSink& Out) {
+  switch (Method) {
+    case 0: return CopyStored(In, Out);
+    case 8: return InflateWithZlib(In, Out);
+    case 9: return InflateOwn(In, Out, /*Deflate64=*/true);
+    default: return TDecodeResult::DataError;
+  }
+}
+
+TDecodeResult TEntryDecoder::CopyStored(TByteSource& In, TByteSink& Out) {
+  if (FInput.empty()) FInput.resize(kReadBlock);
+  for (;;) {
+    const size_t N = In.Read(FInput.data(), FInput.size());
+    if (N == 0) return TDecodeResult::Done;
+    if (!Out.Put(FInput.data(), N)) return TDecodeResult::Stopped;
+  }
+}
+
+TDecodeResult TEntryDecoder::InflateWithZlib(TByteSource& In, TByteSink& Out) {
+  if (!FZlib) {
+    FZlib = std::make_unique<TZlib>();
+  } else if (inflateReset(&FZlib->Z) != Z_OK) {
+    throw std::bad_alloc();
+  }
+  if (FInput.empty()) FInput.resize(kReadBlock);
+  if (FOutput.empty()) FOutput.resize(kOutputBlock);
+  z_stream& Z = FZlib->Z;
+  bool InputDone = false;
+  for (;;) {
+    if (Z.avail_in == 0 && !InputDone) {
+      const size_t N = In.Read(FInput.data(), FInput.size());
+      InputDone = N == 0;
+      Z.next_in = FInput.data();
+      Z.avail_in = static_cast<uInt>(N);
+    }
+    Z.next_out = FOutput.data();
+    Z.avail_out = static_cast<uInt>(FOutput.size());
+    const int Status = inflate(&Z, Z_NO_FLUSH);
+    const size_t Produced = FOutput.size() - Z.avail_out;
+    if (Produced > 0 && !Out.Put(FOutput.data(), Produced)) return TDecodeResult::Stopped;
+    if (Status == Z_STREAM_END) return TDecodeResult::Done;
+    if (Status == Z_DATA_ERROR || Status == Z_NEED_DICT) return TDecodeResult::DataError;
+    if (Status == Z_MEM_ERROR) throw std::bad_alloc();
+    // No progress possible: out of input before the final block.
+    if (Status == Z_BUF_ERROR && InputDone && Z.avail_in == 0) return TDecodeResult::InputEnded;
+  }
+}
 
 TEntrySource::TEntrySource(TArchiveReader& Reader, uint64_t Start, uint64_t Size,
                            std::optional<TZipDecrypter> Decrypter)
@@ -115,15 +134,6 @@ bool TOutputWriter::Put(const uint8_t* Data, size_t Size) {
     FCallbacks.Call(VZ_ACT_PROGRESS, nullptr, nullptr, static_cast<int64_t>(Size));
   }
   return !FOversize;
-}
-
-TDecodeResult DecodeEntryData(uint16_t Method, TByteSource& In, TByteSink& Out) {
-  switch (Method) {
-    case 0: return CopyStored(In, Out);
-    case 8: return InflateWithZlib(In, Out);
-    case 9: return InflateOwn(In, Out, /*Deflate64=*/true);
-    default: return TDecodeResult::DataError;
-  }
 }
 
 }  // namespace vlm::zipengine

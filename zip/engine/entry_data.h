@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <vector>
 
 #include "zip/engine/inflater.h"
 #include "zip/engine/zip_crypto.h"
@@ -61,8 +62,26 @@ private:
 
 enum class TDecodeResult { Done, DataError, InputEnded, Stopped };
 
-// Decodes the entry's data by method (0 stored, 8 Deflate through zlib, 9 Deflate64); the caller
-// has checked that the method is one of these.
-TDecodeResult DecodeEntryData(uint16_t Method, TByteSource& In, TByteSink& Out);
+// Decodes entries' data by method (0 stored, 8 Deflate through zlib, 9 Deflate64). One decoder
+// serves a whole extraction: its buffers and zlib's state are made on first use and reset, not
+// made again, for each entry.
+class TEntryDecoder {
+public:
+  TEntryDecoder();
+  ~TEntryDecoder();
+  TEntryDecoder(const TEntryDecoder&) = delete;
+  TEntryDecoder& operator=(const TEntryDecoder&) = delete;
+
+  // Decodes one entry's data; the caller has checked that the method is one of the three.
+  TDecodeResult Decode(uint16_t Method, TByteSource& In, TByteSink& Out);
+
+private:
+  TDecodeResult CopyStored(TByteSource& In, TByteSink& Out);
+  TDecodeResult InflateWithZlib(TByteSource& In, TByteSink& Out);
+
+  struct TZlib;
+  std::unique_ptr<TZlib> FZlib;  // zlib's state, made for the first Deflate entry
+  std::vector<uint8_t> FInput, FOutput;
+};
 
 }  // namespace vlm::zipengine

@@ -57,7 +57,7 @@ private:
                                          uint64_t DataStart);
   std::optional<TZipDecrypter> TryPassword(const String& Password, const uint8_t (&Header)[12],
                                            uint8_t CheckByte);
-  bool MakeFolders(const TTargetPath& Target);
+  bool MakeFolders(const TTargetPath& Target, const std::vector<TPathKind>& Kinds);
   void CreateFolderEntry(const String& Name);
 
   const TDLLCommands& FCommand;
@@ -70,6 +70,7 @@ private:
   TArchiveReader FReader;
   TNameCase FNames;  // letter case ignored as on Windows, on every build
   uint32_t FTempCounter = 0;
+  TEntryDecoder FDecoder;  // buffers and inflate state kept for the whole extraction
 };
 
 TEntryOutcome TExtractor::Skip(const String& Name, int32_t Error, int32_t Reason) {
@@ -149,12 +150,19 @@ std::optional<TZipDecrypter> TExtractor::Decrypter(const TCentralEntry& Entry, c
   return std::nullopt;
 }
 
-bool TExtractor::MakeFolders(const TTargetPath& Target) {
-  for (const String& Folder : Target.Folders) {
-    const TPathKind Kind = KindOfPath(Folder);
+// Creates the target's missing folders. Kinds holds what MatchExisting found for each of them.
+bool TExtractor::MakeFolders(const TTargetPath& Target, const std::vector<TPathKind>& Kinds) {
+  for (size_t I = 0; I < Target.Folders.size(); ++I) {
+    const String& Folder = Target.Folders[I];
+    const TPathKind Kind = I < Kinds.size() ? Kinds[I] : KindOfPath(Folder);
     if (Kind == TPathKind::Folder) continue;
-    if (Kind == TPathKind::File || !CreateDir(Folder)) return false;
-    FNames.Added(Folder);
+    if (Kind == TPathKind::File) return false;
+    if (!CreateDir(Folder)) {
+      // Made by someone else since it was looked at (a callback came in between): fine.
+      if (KindOfPath(Folder) == TPathKind::Folder) continue;
+      return false;
+    }
+    FNames.AddedFolder(Folder);
   }
   return true;
 }
@@ -169,9 +177,10 @@ void TExtractor::CreateFolderEntry(const String& Name) {
     return;
   }
   TTargetPath All = *Target;
-  FNames.MatchExisting(All);
+  std::vector<TPathKind> Kinds;
+  FNames.MatchExisting(All, Kinds);
   All.Folders.push_back(All.Path);
-  if (!MakeFolders(All)) FCallbacks.Message(VZ_ERR_CREATE, u"Cannot create folder: " + Name);
+  if (!MakeFolders(All, Kinds)) FCallbacks.Message(VZ_ERR_CREATE, u"Cannot create folder: " + Name);
 }
 
 TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, const String& Name) {
@@ -179,6 +188,7 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
   if (!CheckSupported(Entry, Name, Outcome)) return Outcome;
 
   std::optional<TTargetPath> Target;
+  std::vector<TPathKind> Kinds;  // of the target's folders, then of the file itself
   bool Replace = false;
   if (!FTest) {
     String ExtName = ExtractionName(Name, FDirNames);
@@ -190,8 +200,8 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
       return Fail(Name, VZ_ERR_INVALID_NAME, u"Invalid file name, not extracted: " + Name,
                   VZ_SKIP_BAD_NAME);
     }
-    FNames.MatchExisting(*Target);
-    const TPathKind Kind = KindOfPath(Target->Path);
+    FNames.MatchExisting(*Target, Kinds);
+    const TPathKind Kind = Kinds.back();
     if (Kind == TPathKind::Folder) return Skip(Name, 0, VZ_SKIP_FILE_EXISTS);
     if (Kind == TPathKind::None && FFreshen) return Skip(Name, 0, VZ_SKIP_ON_FRESHEN);
     if (Kind == TPathKind::File) {
@@ -227,7 +237,7 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
   std::unique_ptr<TNewFile> File;
   String TempPath;
   if (!FTest) {
-    if (!MakeFolders(*Target)) {
+    if (!MakeFolders(*Target, Kinds)) {
       return Fail(Name, VZ_ERR_CREATE, u"Cannot create folder for file: " + Name,
                   VZ_SKIP_GENERAL_EXTRACT_ERROR);
     }
@@ -254,7 +264,7 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
 
   TEntrySource Source(FReader, DataStart, DataSize, std::move(Decrypt));
   TOutputWriter Writer(File.get(), Entry.UncompressedSize, FCallbacks);
-  const TDecodeResult Result = DecodeEntryData(Entry.Method, Source, Writer);
+  const TDecodeResult Result = FDecoder.Decode(Entry.Method, Source, Writer);
 
   if (Writer.WriteFailed()) {
     return Fail(Name, VZ_ERR_WRITE, u"Error writing file: " + Name, VZ_SKIP_GENERAL_EXTRACT_ERROR);
@@ -287,11 +297,11 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
     return TEntryOutcome::NotWritten;
   }
 
-  // Complete: close, give it the entry's time, and only then let it appear under its name.
+  // Complete: give it the entry's time, close, and only then let it appear under its name.
+  File->SetDosDateTime(Entry.DosDateTime);
   if (!File->Close()) {
     return Fail(Name, VZ_ERR_WRITE, u"Error writing file: " + Name, VZ_SKIP_GENERAL_EXTRACT_ERROR);
   }
-  SetFileDosDateTime(TempPath, Entry.DosDateTime);
   if (!RenameFile(TempPath, Target->Path, Replace)) {
     if (!Replace && KindOfPath(Target->Path) != TPathKind::None) {
       return Skip(Name, 0, VZ_SKIP_FILE_EXISTS);  // appeared meanwhile: never replaced

@@ -26,19 +26,33 @@ std::map<String, String>& TNameCase::Listing(const String& Folder) {
   return Names;
 }
 
-String TNameCase::Existing(const String& Folder, const String& Name) {
-  if (KindOfPath(Folder + PathDelimiter() + Name) != TPathKind::None) return Name;
+String TNameCase::Existing(const String& Folder, const String& Name, TPathKind& Kind) {
+  const String Exact = Folder + PathDelimiter() + Name;
+  Kind = KindOfPath(Exact);
+  if (Kind != TPathKind::None) return Name;
   const auto& Names = Listing(Folder);
   const auto Found = Names.find(UpperCase(Name));
-  return Found == Names.end() ? Name : Found->second;
+  if (Found == Names.end()) return Name;
+  Kind = KindOfPath(Folder + PathDelimiter() + Found->second);
+  return Found->second;
 }
 
-void TNameCase::MatchExisting(TTargetPath& Target) {
+void TNameCase::MatchExisting(TTargetPath& Target, std::vector<TPathKind>& Kinds) {
   String Path = Target.Base;
   Target.Folders.clear();
+  Kinds.clear();
+  // Below a component that is not a folder nothing can exist: no need to look.
+  bool ParentIsFolder = true;
   for (size_t I = 0; I < Target.Components.size(); ++I) {
+    TPathKind Kind = TPathKind::None;
     Path += PathDelimiter();
-    Path += Existing(Path.substr(0, Path.size() - 1), Target.Components[I]);
+    if (ParentIsFolder) {
+      Path += Existing(Path.substr(0, Path.size() - 1), Target.Components[I], Kind);
+    } else {
+      Path += Target.Components[I];
+    }
+    ParentIsFolder = Kind == TPathKind::Folder;
+    Kinds.push_back(Kind);
     if (I + 1 < Target.Components.size()) Target.Folders.push_back(Path);
   }
   Target.Path = Path;
@@ -51,6 +65,11 @@ void TNameCase::Added(const String& FullPath) {
   if (Found == FFolders.end()) return;  // not loaded yet: the next listing will see it
   const String Name = FullPath.substr(Last + 1);
   Found->second.emplace(UpperCase(Name), Name);
+}
+
+void TNameCase::AddedFolder(const String& FullPath) {
+  Added(FullPath);
+  FFolders.try_emplace(FullPath);
 }
 
 }  // namespace vlm::zipengine

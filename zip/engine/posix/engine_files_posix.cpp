@@ -27,6 +27,22 @@ uint32_t ToDos(const std::tm& T) {
   return Date << 16 | Time;
 }
 
+// A local DOS date-time as a time_t; nothing for a time IsValidDosDateTime refuses.
+std::optional<time_t> DosToTime(uint32_t DosDateTime) {
+  std::tm T{};
+  T.tm_year = static_cast<int>((DosDateTime >> 25) & 0x7Fu) + 80;
+  T.tm_mon = static_cast<int>((DosDateTime >> 21) & 0x0Fu) - 1;
+  T.tm_mday = static_cast<int>((DosDateTime >> 16) & 0x1Fu);
+  T.tm_hour = static_cast<int>((DosDateTime >> 11) & 0x1Fu);
+  T.tm_min = static_cast<int>((DosDateTime >> 5) & 0x3Fu);
+  T.tm_sec = static_cast<int>(DosDateTime & 0x1Fu) * 2;
+  if (!IsValidDosDateTime(DosDateTime)) return std::nullopt;
+  T.tm_isdst = -1;  // let the C library decide whether summer time applied then
+  const time_t When = std::mktime(&T);
+  if (When == static_cast<time_t>(-1)) return std::nullopt;
+  return When;
+}
+
 }  // namespace
 
 std::unique_ptr<TNewFile> TNewFile::CreateNew(const String& Path) {
@@ -49,6 +65,14 @@ bool TNewFile::Write(const void* Data, size_t Size) {
     Size -= static_cast<size_t>(N);
   }
   return true;
+}
+
+bool TNewFile::SetDosDateTime(uint32_t DosDateTime) {
+  if (FHandle < 0) return false;
+  const std::optional<time_t> When = DosToTime(DosDateTime);
+  if (!When) return false;
+  const struct timespec Times[2] = {{0, UTIME_OMIT}, {*When, 0}};
+  return ::futimens(static_cast<int>(FHandle), Times) == 0;
 }
 
 bool TNewFile::Close() {
@@ -78,18 +102,9 @@ std::optional<uint32_t> FileDosDateTime(const String& Path) {
 }
 
 bool SetFileDosDateTime(const String& Path, uint32_t DosDateTime) {
-  std::tm T{};
-  T.tm_year = static_cast<int>((DosDateTime >> 25) & 0x7Fu) + 80;
-  T.tm_mon = static_cast<int>((DosDateTime >> 21) & 0x0Fu) - 1;
-  T.tm_mday = static_cast<int>((DosDateTime >> 16) & 0x1Fu);
-  T.tm_hour = static_cast<int>((DosDateTime >> 11) & 0x1Fu);
-  T.tm_min = static_cast<int>((DosDateTime >> 5) & 0x3Fu);
-  T.tm_sec = static_cast<int>(DosDateTime & 0x1Fu) * 2;
-  if (!IsValidDosDateTime(DosDateTime)) return false;
-  T.tm_isdst = -1;  // let the C library decide whether summer time applied then
-  const time_t When = std::mktime(&T);
-  if (When == static_cast<time_t>(-1)) return false;
-  const struct timespec Times[2] = {{0, UTIME_OMIT}, {When, 0}};
+  const std::optional<time_t> When = DosToTime(DosDateTime);
+  if (!When) return false;
+  const struct timespec Times[2] = {{0, UTIME_OMIT}, {*When, 0}};
   return ::utimensat(AT_FDCWD, Native(Path).c_str(), Times, 0) == 0;
 }
 

@@ -12,6 +12,15 @@ HANDLE AsHandle(intptr_t H) {
   return reinterpret_cast<HANDLE>(H);
 }
 
+// A local DOS date-time as a UTC file time; false for a time IsValidDosDateTime refuses.
+bool DosToFileTime(uint32_t DosDateTime, FILETIME& Utc) {
+  if (!IsValidDosDateTime(DosDateTime)) return false;
+  FILETIME Local;
+  return ::DosDateTimeToFileTime(static_cast<WORD>(DosDateTime >> 16),
+                                 static_cast<WORD>(DosDateTime), &Local) &&
+         ::LocalFileTimeToFileTime(&Local, &Utc);
+}
+
 }  // namespace
 
 std::unique_ptr<TNewFile> TNewFile::CreateNew(const String& Path) {
@@ -35,6 +44,13 @@ bool TNewFile::Write(const void* Data, size_t Size) {
     Size -= Done;
   }
   return true;
+}
+
+bool TNewFile::SetDosDateTime(uint32_t DosDateTime) {
+  if (FHandle == -1) return false;
+  FILETIME Utc;
+  if (!DosToFileTime(DosDateTime, Utc)) return false;
+  return ::SetFileTime(AsHandle(FHandle), nullptr, nullptr, &Utc) != 0;
 }
 
 bool TNewFile::Close() {
@@ -67,13 +83,8 @@ std::optional<uint32_t> FileDosDateTime(const String& Path) {
 }
 
 bool SetFileDosDateTime(const String& Path, uint32_t DosDateTime) {
-  if (!IsValidDosDateTime(DosDateTime)) return false;
-  FILETIME Local, Utc;
-  if (!::DosDateTimeToFileTime(static_cast<WORD>(DosDateTime >> 16), static_cast<WORD>(DosDateTime),
-                               &Local) ||
-      !::LocalFileTimeToFileTime(&Local, &Utc)) {
-    return false;
-  }
+  FILETIME Utc;
+  if (!DosToFileTime(DosDateTime, Utc)) return false;
   const HANDLE H = ::CreateFileW(WidePtr(Path), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (H == INVALID_HANDLE_VALUE) return false;
