@@ -36,6 +36,9 @@ import time
 import urllib.parse
 import zipfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import script_checks  # noqa: E402
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 TOP = os.path.normpath(os.path.join(HERE, "..", ".."))
 GENERATOR = os.path.join(TOP, "demo", "make_demo_site.py")
@@ -43,20 +46,6 @@ PACKAGE_FILES = os.path.join(TOP, "demo", "package")
 SERVER = os.path.join(TOP, "scripts", "deploy_server.py")
 BOUND_SECONDS = 15
 SERVERS = ("production", "staging", "development")
-
-
-class Checks:
-    def __init__(self):
-        self.passed = 0
-        self.failed = 0
-
-    def check(self, name, condition, detail=""):
-        if condition:
-            self.passed += 1
-            print(f"ok   {name}")
-        else:
-            self.failed += 1
-            print(f"FAIL {name}: {detail}")
 
 
 def read(path):
@@ -305,7 +294,7 @@ def main():
     parser.add_argument("--vlmtool")
     parser.add_argument("--emulator", action="append", default=[])
     args = parser.parse_args()
-    t = Checks()
+    t = script_checks.Checks()
     if args.generator:
         test_generator(t)
     else:
@@ -316,14 +305,7 @@ def main():
         if args.vlmtool:
             emulator = [part for arg in args.emulator for part in shlex.split(arg)]
             test_unpacking(t, args.site, args.vlmtool, emulator)
-    summary = f"{t.passed} passed, {t.failed} failed"
-    print(summary)
-    counts = os.environ.get("VLM_TEST_COUNTS")  # where the test run's summary collects counts
-    if counts:
-        os.makedirs(os.path.dirname(counts), exist_ok=True)
-        with open(counts, "w") as f:
-            f.write(summary + "\n")
-    return 1 if t.failed else 0
+    return t.finish()
 
 
 if __name__ == "__main__":

@@ -23,25 +23,14 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import script_checks  # noqa: E402
+
 HERE = os.path.dirname(os.path.abspath(__file__))
 SERVER = os.path.join(HERE, "..", "..", "scripts", "deploy_server.py")
 BOUND_SECONDS = 10  # the longest any wait lasts
 BIG = bytes(range(256)) * 300
 DESCRIPTOR_BYTES = len(b"[vlmv2menu]\r\nRelease=one\r\n")
-
-
-class Checks:
-    def __init__(self):
-        self.passed = 0
-        self.failed = 0
-
-    def check(self, name, condition, detail=""):
-        if condition:
-            self.passed += 1
-            print(f"ok   {name}")
-        else:
-            self.failed += 1
-            print(f"FAIL {name}: {detail}")
 
 
 def write(path, data):
@@ -240,20 +229,13 @@ def test_port_taken(t, root, folder):
 
 
 def main():
-    t = Checks()
+    t = script_checks.Checks()
     with tempfile.TemporaryDirectory(prefix="deploy-server-") as folder:
         root = os.path.join(folder, "site")
         make_site(root)
         test_lifecycle(t, root, folder)
         test_port_taken(t, root, folder)
-    summary = f"{t.passed} passed, {t.failed} failed"
-    print(summary)
-    counts = os.environ.get("VLM_TEST_COUNTS")  # where the test run's summary collects counts
-    if counts:
-        os.makedirs(os.path.dirname(counts), exist_ok=True)
-        with open(counts, "w") as f:
-            f.write(summary + "\n")
-    return 1 if t.failed else 0
+    return t.finish()
 
 
 if __name__ == "__main__":

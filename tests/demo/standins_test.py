@@ -27,25 +27,19 @@ import sys
 import tempfile
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import script_checks  # noqa: E402
+
 KEY = r"HKCU\Software\Velmora\RuntimeEngine"
 SWITCHES = ["/sp-", "/verysilent", "/norestart"]
 RUN_SECONDS = 3.0  # how long the installer stand-in stays
 BOUND_SECONDS = 60  # the longest any single wine run may take
 
 
-class Checks:
+class Checks(script_checks.Checks):
     def __init__(self, emulator):
+        super().__init__()
         self.emulator = emulator
-        self.passed = 0
-        self.failed = 0
-
-    def check(self, name, condition, detail=""):
-        if condition:
-            self.passed += 1
-            print(f"ok   {name}")
-        else:
-            self.failed += 1
-            print(f"FAIL {name}: {detail}")
 
     def run(self, *command, env=None):
         """(exit code, stdout text, seconds taken)."""
@@ -227,14 +221,7 @@ def main():
         test_install_record(t, installer)
         test_menu_print(t, menu, folder)
         test_windows(t, installer, menu)
-    summary = f"{t.passed} passed, {t.failed} failed"
-    print(summary)
-    counts = os.environ.get("VLM_TEST_COUNTS")  # where the test run's summary collects counts
-    if counts:
-        os.makedirs(os.path.dirname(counts), exist_ok=True)
-        with open(counts, "w") as f:
-            f.write(summary + "\n")
-    return 1 if t.failed else 0
+    return t.finish()
 
 
 if __name__ == "__main__":

@@ -40,27 +40,15 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import setup_driver as drv  # noqa: E402
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import script_checks  # noqa: E402
+
 INSTALL_FOLDER = "c:\\vlmv2"
 ENGINE_KEY = r"HKCU\Software\Velmora\RuntimeEngine"
 LINK_NAME = "Velmora v2.lnk"
 SWITCHES = "/sp- /verysilent /norestart"
 SYSMOD_CONFIG = b"[SysMod]\r\nsysmods=vlmv2sysmodhttpsvr.bpl\r\n"
 INSTALL_SECONDS = 120  # the longest a whole installation may take on a busy machine
-
-
-class Checks:
-    def __init__(self):
-        self.passed = 0
-        self.failed = 0
-
-    def check(self, name, condition, detail=""):
-        if condition:
-            self.passed += 1
-            print(f"ok   {name}", flush=True)
-        else:
-            self.failed += 1
-            print(f"FAIL {name}: {detail}", flush=True)
-        return condition
 
 
 class Server:
@@ -89,7 +77,7 @@ class Server:
 class Context:
     def __init__(self, args):
         self.args = args
-        self.t = Checks()
+        self.t = script_checks.Checks()
         self.prefix = drv.WinePrefix(args.prefix)
         self.probe = drv.Probe(self.prefix, args.probe)
         self.work = os.path.abspath(args.work)
@@ -611,14 +599,7 @@ def main():
             print(f"   ({time.monotonic() - started:.1f} s)", flush=True)
     finally:
         c.prefix.kill_all()
-    summary = f"{c.t.passed} passed, {c.t.failed} failed"
-    print(summary)
-    counts = os.environ.get("VLM_TEST_COUNTS")  # where the test run's summary collects counts
-    if counts:
-        os.makedirs(os.path.dirname(counts), exist_ok=True)
-        with open(counts, "w") as f:
-            f.write(summary + "\n")
-    return 1 if c.t.failed else 0
+    return c.t.finish()
 
 
 if __name__ == "__main__":

@@ -30,30 +30,24 @@ import tempfile
 import threading
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import script_checks  # noqa: E402
+
 NGINX = "/usr/sbin/nginx"
 BOUND_SECONDS = 10  # the longest any wait for a server lasts
 
 
-class Runner:
+class Runner(script_checks.Checks):
     def __init__(self, tool, emulator):
+        super().__init__()
         self.tool = tool
         self.emulator = emulator
-        self.passed = 0
-        self.failed = 0
 
     def run(self, *args):
         """Runs the tool; returns (exit code, stdout bytes, stderr bytes)."""
         command = self.emulator + [self.tool] + [str(a) for a in args]
         done = subprocess.run(command, capture_output=True, timeout=300)
         return done.returncode, done.stdout, done.stderr
-
-    def check(self, name, condition, detail=""):
-        if condition:
-            self.passed += 1
-            print(f"ok   {name}")
-        else:
-            self.failed += 1
-            print(f"FAIL {name}: {detail}")
 
 
 def read_bytes(path):
@@ -346,14 +340,7 @@ def main():
         test_http_server(t, folder, site)
         test_refused_and_usage(t, folder)
         test_nginx(t, folder, site)
-    summary = f"{t.passed} passed, {t.failed} failed"
-    print(summary)
-    counts = os.environ.get("VLM_TEST_COUNTS")  # where the test run's summary collects counts
-    if counts:
-        os.makedirs(os.path.dirname(counts), exist_ok=True)
-        with open(counts, "w") as f:
-            f.write(summary + "\n")
-    return 1 if t.failed else 0
+    return t.finish()
 
 
 if __name__ == "__main__":

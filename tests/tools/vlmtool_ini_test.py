@@ -15,15 +15,17 @@ import subprocess
 import sys
 import tempfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import script_checks  # noqa: E402
+
 ANSI = "cp1252"
 
 
-class Runner:
+class Runner(script_checks.Checks):
     def __init__(self, tool, emulator):
+        super().__init__()
         self.tool = tool
         self.emulator = emulator
-        self.passed = 0
-        self.failed = 0
         self.env = dict(os.environ)
         # The emulator turns the UTF-8 arguments into UTF-16 by the locale's rules.
         if emulator and "UTF-8" not in self.env.get("LC_ALL", self.env.get("LANG", "")).upper():
@@ -34,14 +36,6 @@ class Runner:
         command = self.emulator + [self.tool] + [str(a) for a in args]
         done = subprocess.run(command, capture_output=True, env=self.env, timeout=120)
         return done.returncode, done.stdout, done.stderr
-
-    def check(self, name, condition, detail=""):
-        if condition:
-            self.passed += 1
-            print(f"ok   {name}")
-        else:
-            self.failed += 1
-            print(f"FAIL {name}: {detail}")
 
     def expect_output(self, name, args, stdout):
         """Exit code 0, exactly the given UTF-8 output, nothing on stderr."""
@@ -222,14 +216,7 @@ def main():
         for test in (test_write_and_read, test_typed_reads, test_listing, test_erase_and_delete,
                      test_non_ascii, test_usage_errors, test_errors):
             test(t, folder)
-    summary = f"{t.passed} passed, {t.failed} failed"
-    print(summary)
-    counts = os.environ.get("VLM_TEST_COUNTS")  # where the test run's summary collects counts
-    if counts:
-        os.makedirs(os.path.dirname(counts), exist_ok=True)
-        with open(counts, "w") as f:
-            f.write(summary + "\n")
-    return 1 if t.failed else 0
+    return t.finish()
 
 
 if __name__ == "__main__":

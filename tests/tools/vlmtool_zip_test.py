@@ -22,27 +22,21 @@ import sys
 import tempfile
 import zipfile
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import script_checks  # noqa: E402
 
-class Runner:
+
+class Runner(script_checks.Checks):
     def __init__(self, tool, emulator):
+        super().__init__()
         self.tool = tool
         self.emulator = emulator
-        self.passed = 0
-        self.failed = 0
 
     def run(self, *args, tool=None):
         """Runs the tool; returns (exit code, stdout text lines, stderr bytes)."""
         command = self.emulator + [tool or self.tool] + [str(a) for a in args]
         done = subprocess.run(command, capture_output=True, timeout=300)
         return done.returncode, done.stdout.decode("utf-8").split("\n")[:-1], done.stderr
-
-    def check(self, name, condition, detail=""):
-        if condition:
-            self.passed += 1
-            print(f"ok   {name}")
-        else:
-            self.failed += 1
-            print(f"FAIL {name}: {detail}")
 
     def native_path(self, path):
         """How the tool names an absolute path: wine reaches the Unix root through drive Z:."""
@@ -217,14 +211,7 @@ def main():
         test_7z(t, folder)
         test_missing_engine(t, folder, plain)
         test_usage(t, plain)
-    summary = f"{t.passed} passed, {t.failed} failed"
-    print(summary)
-    counts = os.environ.get("VLM_TEST_COUNTS")  # where the test run's summary collects counts
-    if counts:
-        os.makedirs(os.path.dirname(counts), exist_ok=True)
-        with open(counts, "w") as f:
-            f.write(summary + "\n")
-    return 1 if t.failed else 0
+    return t.finish()
 
 
 if __name__ == "__main__":

@@ -1,0 +1,32 @@
+"""Bookkeeping shared by the script tests: named checks printed as they run, the closing summary
+line, and the counts file through which scripts/summarize_tests.py adds them to the test run's
+total (its path comes in the environment variable VLM_TEST_COUNTS)."""
+
+import os
+
+
+class Checks:
+    def __init__(self):
+        self.passed = 0
+        self.failed = 0
+
+    def check(self, name, condition, detail=""):
+        """Records one check; returns whether it held, so callers can stop early."""
+        if condition:
+            self.passed += 1
+            print(f"ok   {name}", flush=True)
+        else:
+            self.failed += 1
+            print(f"FAIL {name}: {detail}", flush=True)
+        return bool(condition)
+
+    def finish(self):
+        """Prints the summary, writes the counts file; returns the process exit code."""
+        summary = f"{self.passed} passed, {self.failed} failed"
+        print(summary)
+        counts = os.environ.get("VLM_TEST_COUNTS")
+        if counts:
+            os.makedirs(os.path.dirname(counts), exist_ok=True)
+            with open(counts, "w") as f:
+                f.write(summary + "\n")
+        return 1 if self.failed else 0
