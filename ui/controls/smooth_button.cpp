@@ -38,11 +38,13 @@ TSmoothButton::TSmoothButton(TForm& Parent, int Left, int Top, int Width, int He
 void TSmoothButton::SetColor(TColor Value) {
   if (FColor == Value) return;
   FColor = Value;
+  InvalidateFace();
   Invalidate();
 }
 
 void TSmoothButton::SetAppearance(const TSmoothButtonAppearance& Value) {
   FAppearance = Value;
+  InvalidateFace();
   Invalidate();
 }
 
@@ -55,6 +57,7 @@ void TSmoothButton::SetPressState(bool Down, bool Inside) {
   if (FDown == Down && FMouseInside == Inside) return;
   FDown = Down;
   FMouseInside = Inside;
+  InvalidateFace();
   Invalidate();
 }
 
@@ -76,6 +79,7 @@ void TSmoothButton::Flash() {
 LRESULT TSmoothButton::WndProc(UINT Msg, WPARAM W, LPARAM L) {
   switch (Msg) {
     case WM_PAINT: Paint(); return 0;
+    case WM_SIZE: InvalidateFace(); break;
     case WM_GETDLGCODE: {
       // Enter belongs to the button, not to the dialog manager's default button.
       const auto* Pending = reinterpret_cast<const MSG*>(L);
@@ -150,12 +154,7 @@ void TSmoothButton::Paint() {
     HGDIOBJ Old = SelectObject(Memory, Bitmap);
     {
       Gdiplus::Graphics G(Memory);
-      // What lies behind the button shows in its rounded corners.
-      const Gdiplus::GraphicsState Saved = G.Save();
-      G.TranslateTransform(static_cast<Gdiplus::REAL>(-Left()), static_cast<Gdiplus::REAL>(-Top()));
-      Parent().PaintBackground(G, RECT{Left(), Top(), Left() + W, Top() + H});
-      G.Restore(Saved);
-      PaintFace(G);
+      PaintTo(G);
     }
     BitBlt(Dc, 0, 0, W, H, Memory, 0, 0, SRCCOPY);
     SelectObject(Memory, Old);
@@ -165,34 +164,126 @@ void TSmoothButton::Paint() {
   EndPaint(Handle(), &Ps);
 }
 
-void TSmoothButton::PaintFace(Gdiplus::Graphics& G) {
+void TSmoothButton::PaintTo(Gdiplus::Graphics& G) {
+  const int W = Width(), H = Height();
+  if (W <= 0 || H <= 0) return;
+  // What lies behind the button (the window's ground and its windowless controls) shows in its
+  // rounded corners.
+  const Gdiplus::GraphicsState Saved = G.Save();
+  G.TranslateTransform(static_cast<Gdiplus::REAL>(-Left()), static_cast<Gdiplus::REAL>(-Top()));
+  Parent().PaintBackground(G, RECT{Left(), Top(), Left() + W, Top() + H});
+  G.Restore(Saved);
+  G.DrawImage(&Face(), 0, 0, W, H);
+}
+
+Gdiplus::Bitmap& TSmoothButton::Face() {
+  const int W = std::max(1, Width()), H = std::max(1, Height());
+  if (!FFace || static_cast<int>(FFace->GetWidth()) != W ||
+      static_cast<int>(FFace->GetHeight()) != H) {
+    FFace = std::make_unique<Gdiplus::Bitmap>(W, H, PixelFormat32bppARGB);
+    FFaceStale = true;
+  }
+  if (FFaceStale) {
+    Gdiplus::Graphics G(FFace.get());
+    G.Clear(Gdiplus::Color(0, 0, 0, 0));
+    PaintFace(G, W, H);
+    FFaceStale = false;
+    ++FFaceBuilds;
+  }
+  return *FFace;
+}
+
+namespace {
+
+// A vertical gradient over the rows Top..Top + Height through the given colours at the given
+// fractions of that span.
+std::unique_ptr<Gdiplus::LinearGradientBrush> Gradient(float Width, float Top, float Height,
+                                                       const Gdiplus::Color* Colors,
+                                                       const Gdiplus::REAL* Positions, int Count) {
+  auto Brush = std::make_unique<Gdiplus::LinearGradientBrush>(
+      Gdiplus::RectF(0, Top - 0.5f, Width, Height + 1), Colors[0], Colors[Count - 1],
+      Gdiplus::LinearGradientModeVertical);
+  Brush->SetInterpolationColors(Colors, Positions, Count);
+  Brush->SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+  return Brush;
+}
+
+// A shallow arc from (0, Y) to (Width, Y) whose middle lies Depth pixels below Y (above when
+// Depth is negative), as a cubic curve: its control points at Depth * 4 / 3 put the middle at
+// exactly Depth.
+void AddArc(Gdiplus::GraphicsPath& Path, float Width, float Y, float Depth, bool LeftToRight) {
+  const float K = Depth * 4 / 3;
+  if (LeftToRight) {
+    Path.AddBezier(0.0f, Y, Width / 3, Y + K, Width * 2 / 3, Y + K, Width, Y);
+  } else {
+    Path.AddBezier(Width, Y, Width * 2 / 3, Y + K, Width / 3, Y + K, 0.0f, Y);
+  }
+}
+
+}  // namespace
+
+void TSmoothButton::PaintFace(Gdiplus::Graphics& G, int Width, int Height) {
   G.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
-  const float W = static_cast<float>(Width()), H = static_cast<float>(Height());
+  const float W = static_cast<float>(Width), H = static_cast<float>(Height);
   const TColor C = ButtonStateColor(FColor, Enabled(), FDown && FMouseInside);
   const double Glow = FAppearance.GlowPercentage / 100.0;
   const auto Plus = [&](double N) {
-    return ShiftColor(C, static_cast<int>(std::lround(N * Glow)));
+    return ToGdipColor(ShiftColor(C, static_cast<int>(std::lround(N * Glow))));
   };
-  const Gdiplus::RectF Face(0, 0, W - 1, H - 1);
+  const Gdiplus::RectF Edge(0, 0, W - 1, H - 1);
   constexpr float kRadius = 8;
   Gdiplus::GraphicsPath Outline;
-  AddRoundedRectangle(Outline, Face, kRadius, TRoundingType::Both);
-  // Upper part: C + 220 at the top through C + 100 at 20 % to C at the bottom; lower part: C - 40
-  // at the top through C + 100 at 90 % to C + 220 at the bottom; the middle band in C - 40.
-  Gdiplus::LinearGradientBrush Body(Gdiplus::RectF(0, -0.5f, W, H + 1), ToGdipColor(C),
-                                    ToGdipColor(C), Gdiplus::LinearGradientModeVertical);
-  const Gdiplus::Color Stops[] = {ToGdipColor(Plus(220)), ToGdipColor(Plus(100)),
-                                  ToGdipColor(C),         ToGdipColor(ShiftColor(C, -40)),
-                                  ToGdipColor(Plus(-40)), ToGdipColor(Plus(100)),
-                                  ToGdipColor(Plus(220))};
-  const Gdiplus::REAL Positions[] = {0.0f, 0.1f, 0.45f, 0.5f, 0.55f, 0.95f, 1.0f};
-  Body.SetInterpolationColors(Stops, Positions, 7);
-  G.FillPath(&Body, &Outline);
-  if (Bevel) {
+  AddRoundedRectangle(Outline, Edge, kRadius, TRoundingType::Both);
+  {
+    // Every layer stays inside the rounded face.
+    Gdiplus::Region Inside(&Outline);
+    G.SetClip(&Inside);
+    const float Middle = H / 2, Depth = H / 6;
+    // Layer 1: a band of a third of the height across the middle, C - 40.
+    Gdiplus::SolidBrush Band(ToGdipColor(ShiftColor(C, -40)));
+    G.FillRectangle(&Band, -1.0f, H / 3, W + 2, H / 3);
+    // Layer 2: the lower part, its top edge an arc bowing Depth downwards, so that the band
+    // shows above it in the middle: C - 40g at its top, C + 100g at 90 %, C + 220g at the bottom.
+    {
+      Gdiplus::GraphicsPath Lower;
+      Lower.StartFigure();
+      AddArc(Lower, W, Middle, Depth, true);
+      Lower.AddLine(W, Middle, W + 1, H + 1);
+      Lower.AddLine(W + 1, H + 1, -1.0f, H + 1);
+      Lower.CloseFigure();
+      const Gdiplus::Color Colors[] = {Plus(-40), Plus(100), Plus(220)};
+      const Gdiplus::REAL Positions[] = {0, 0.9f, 1};
+      const auto Brush = Gradient(W, Middle, H - Middle, Colors, Positions, 3);
+      G.FillPath(Brush.get(), &Lower);
+    }
+    // Layer 3: the upper part, its bottom edge an arc bowing Depth upwards: C + 220g at its
+    // top, C + 100g at 20 %, C at its bottom.
+    {
+      Gdiplus::GraphicsPath Upper;
+      Upper.StartFigure();
+      Upper.AddLine(-1.0f, -1.0f, W + 1, -1.0f);
+      Upper.AddLine(W + 1, -1.0f, W, Middle);
+      AddArc(Upper, W, Middle, -Depth, false);
+      Upper.CloseFigure();
+      const Gdiplus::Color Colors[] = {Plus(220), Plus(100), ToGdipColor(C)};
+      const Gdiplus::REAL Positions[] = {0, 0.2f, 1};
+      const auto Brush = Gradient(W, 0, Middle, Colors, Positions, 3);
+      G.FillPath(Brush.get(), &Upper);
+    }
+    G.ResetClip();
+  }
+  if (Bevel && BevelColor != clNone) {
+    // The highlight follows the upper edge one pixel inside the face: down the upper corners
+    // (radius 7) and along the top.
+    constexpr float kBevelRadius = 7, D = kBevelRadius * 2;
+    const float L = 1, T = 1, R = W - 2, Side = std::min(H / 3, T + kBevelRadius + 4);
+    Gdiplus::GraphicsPath Path;
+    Path.AddLine(L, Side, L, T + kBevelRadius);
+    Path.AddArc(L, T, D, D, 180, 90);
+    Path.AddArc(R - D, T, D, D, 270, 90);
+    Path.AddLine(R, T + kBevelRadius, R, Side);
     Gdiplus::Pen Highlight(ToGdipColor(BevelColor, 160), 1);
-    Gdiplus::GraphicsPath Top;
-    AddRoundedRectangle(Top, Gdiplus::RectF(1, 1, W - 3, H / 2), 7, TRoundingType::Top);
-    G.DrawPath(&Highlight, &Top);
+    G.DrawPath(&Highlight, &Path);
   }
   const String Text = Caption();
   if (!Text.empty()) {
@@ -201,13 +292,14 @@ void TSmoothButton::PaintFace(Gdiplus::Graphics& G) {
     Format.SetAlignment(Gdiplus::StringAlignmentCenter);
     Format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
     Format.SetFormatFlags(Gdiplus::StringFormatFlagsNoWrap);
+    // While down, the caption moves right and down.
     const float Shift = FDown && FMouseInside ? static_cast<float>(FAppearance.ShiftDown) : 0;
     Gdiplus::SolidBrush Brush(ToGdipColor(FAppearance.Font.Color));
     G.SetTextRenderingHint(Gdiplus::TextRenderingHintClearTypeGridFit);
     G.DrawString(WidePtr(Text), static_cast<INT>(Text.size()), Font.get(),
                  Gdiplus::RectF(Shift, Shift, W, H), &Format, &Brush);
   }
-  if (Focused() && ShowFocus) {
+  if (Focused() && ShowFocus && (GetWindowLongW(Handle(), GWL_STYLE) & WS_TABSTOP)) {
     Gdiplus::Pen Dots(ToGdipColor(FAppearance.FocusColor), 1);
     Dots.SetDashStyle(Gdiplus::DashStyleDot);
     G.DrawPath(&Dots, &Outline);

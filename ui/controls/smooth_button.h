@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "ui/forms/color.h"
 #include "ui/forms/font.h"
@@ -45,14 +46,24 @@ public:
   bool Down() const { return FDown; }
   bool MouseInside() const { return FMouseInside; }
 
+  // Paints what the control shows on screen into G (origin at the control's top-left corner):
+  // the parent's background under the control, then the cached face.
+  void PaintTo(Gdiplus::Graphics& G);
+  // The cached face, rebuilt first when a state change made it stale.
+  Gdiplus::Bitmap& Face();
+  // How many times the face has been rendered since creation.
+  int FaceBuilds() const { return FFaceBuilds; }
+
   std::function<void(TObject* Sender)> OnClick;
 
 protected:
   LRESULT WndProc(UINT Msg, WPARAM W, LPARAM L) override;
+  void StateChanged() override { InvalidateFace(); }
 
 private:
   void Paint();
-  void PaintFace(Gdiplus::Graphics& G);
+  void PaintFace(Gdiplus::Graphics& G, int W, int H);
+  void InvalidateFace() { FFaceStale = true; }
   void SetPressState(bool Down, bool Inside);
   void Flash();
 
@@ -62,6 +73,12 @@ private:
   bool FMouseInside = false;
   bool FPressed = false;  // a mouse press started on the button and its release is awaited
   int FLastModalResult = 0;
+  // The face rendered at the control's size in 32-bit colour with alpha (transparent outside
+  // the rounded face); stale after any change of size, caption, enabled state, focus, mouse
+  // inside, down state, colour or appearance.
+  std::unique_ptr<Gdiplus::Bitmap> FFace;
+  bool FFaceStale = true;
+  int FFaceBuilds = 0;
 };
 
 }  // namespace vlm

@@ -1,6 +1,9 @@
 // ui/controls/smooth_label.cpp -- label layout and gradient text.
 #include "ui/controls/smooth_label.h"
 
+#include <algorithm>
+#include <memory>
+
 namespace vlm {
 
 Gdiplus::PointF CaptionOrigin(TLabelLocation Location, float BoxW, float BoxH, float TextW,
@@ -36,39 +39,62 @@ void TSmoothLabel::Paint(Gdiplus::Graphics& G) {
   if (Width() < 2 || Height() < 2) return;
   Gdiplus::RectF Box(0, 0, static_cast<float>(Width() - 1), static_cast<float>(Height() - 1));
   if (!Transparent) {
+    G.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
     PaintFill(G, Fill, Box);
     const float Inset = Fill.BorderColor != clNone ? static_cast<float>(Fill.BorderWidth) : 0;
     Box.Inflate(-Inset, -Inset);
   }
-  if (FCaption.empty()) return;
+  if (CaptionShadow.Visible && !CaptionShadow.Text.empty()) {
+    DrawCaption(G, Box, CaptionShadow.Text, CaptionShadow.GradientType, CaptionShadow.ColorStart,
+                CaptionShadow.ColorEnd, CaptionShadow.OpacityStart, CaptionShadow.OpacityEnd, 1);
+  }
+  if (!FCaption.empty()) {
+    DrawCaption(G, Box, FCaption, GradientType, ColorStart, ColorEnd, OpacityStart, OpacityEnd, 0);
+  }
+}
+
+void TSmoothLabel::DrawCaption(Gdiplus::Graphics& G, const Gdiplus::RectF& Box, const String& Text,
+                               TLabelGradient Gradient, TColor Start, TColor End, int StartOpacity,
+                               int EndOpacity, float Offset) {
+  if (Start == clNone) return;
   const auto Font = CreateGdipFont(FFont);
-  Gdiplus::StringFormat Format(Gdiplus::StringFormatFlagsNoWrap);
+  Gdiplus::StringFormat Format(WordWrap ? 0 : Gdiplus::StringFormatFlagsNoWrap);
+  if (WordWrap) {
+    // Wrapped lines line up by the column of Location.
+    const int Column = FLocation == TLabelLocation::Custom ? 0 : static_cast<int>(FLocation) % 3;
+    Format.SetAlignment(Column == 0   ? Gdiplus::StringAlignmentNear
+                        : Column == 1 ? Gdiplus::StringAlignmentCenter
+                                      : Gdiplus::StringAlignmentFar);
+  }
   Gdiplus::RectF Measured;
-  G.MeasureString(WidePtr(FCaption), static_cast<INT>(FCaption.size()), Font.get(),
-                  Gdiplus::RectF(0, 0, 10000, 10000), &Format, &Measured);
+  const Gdiplus::RectF Room(0, 0, WordWrap ? std::max(Box.Width, 1.0f) : 10000.0f, 10000);
+  G.MeasureString(WidePtr(Text), static_cast<INT>(Text.size()), Font.get(), Room, &Format,
+                  &Measured);
   const Gdiplus::PointF At =
       CaptionOrigin(FLocation, Box.Width, Box.Height, Measured.Width, Measured.Height,
                     static_cast<float>(CustomLeft), static_cast<float>(CustomTop));
-  const Gdiplus::RectF TextBox(Box.X + At.X, Box.Y + At.Y, Measured.Width, Measured.Height);
-  const TColor End = ColorEnd == clNone ? ColorStart : ColorEnd;
-  const int EndOpacity = ColorEnd == clNone ? OpacityStart : OpacityEnd;
+  const Gdiplus::RectF TextBox(Box.X + At.X + Offset, Box.Y + At.Y + Offset, Measured.Width,
+                               Measured.Height);
+  const TColor Last = End == clNone ? Start : End;
+  const int LastOpacity = End == clNone ? StartOpacity : EndOpacity;
   std::unique_ptr<Gdiplus::Brush> Brush;
-  if (GradientType == TLabelGradient::Vertical && TextBox.Height > 0) {
+  if (Gradient == TLabelGradient::Vertical && TextBox.Height > 0) {
+    // From the text's top edge to its bottom edge, not over the label's height.
     auto Linear = std::make_unique<Gdiplus::LinearGradientBrush>(
         Gdiplus::RectF(TextBox.X, TextBox.Y - 0.5f, std::max(TextBox.Width, 1.0f),
                        TextBox.Height + 1),
-        ToGdipColor(ColorStart, OpacityStart), ToGdipColor(End, EndOpacity),
+        ToGdipColor(Start, StartOpacity), ToGdipColor(Last, LastOpacity),
         Gdiplus::LinearGradientModeVertical);
     Linear->SetWrapMode(Gdiplus::WrapModeTileFlipXY);
     Brush = std::move(Linear);
   } else {
-    Brush = std::make_unique<Gdiplus::SolidBrush>(ToGdipColor(ColorStart, OpacityStart));
+    Brush = std::make_unique<Gdiplus::SolidBrush>(ToGdipColor(Start, StartOpacity));
   }
   G.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
   // What does not fit the layout box is cut off.
   const Gdiplus::GraphicsState Saved = G.Save();
   G.IntersectClip(Gdiplus::RectF(Box.X, Box.Y, Box.Width + 1, Box.Height + 1));
-  G.DrawString(WidePtr(FCaption), static_cast<INT>(FCaption.size()), Font.get(), TextBox, &Format,
+  G.DrawString(WidePtr(Text), static_cast<INT>(Text.size()), Font.get(), TextBox, &Format,
                Brush.get());
   G.Restore(Saved);
 }

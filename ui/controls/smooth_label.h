@@ -29,6 +29,17 @@ enum class TLabelGradient { Solid, Vertical };
 Gdiplus::PointF CaptionOrigin(TLabelLocation Location, float BoxW, float BoxH, float TextW,
                               float TextH, float CustomLeft = 0, float CustomTop = 0);
 
+// The second caption drawn under the first, offset by (1, 1); off at start.
+struct TSmoothLabelShadow {
+  bool Visible = false;
+  String Text;
+  TColor ColorStart = 0x808080;
+  TColor ColorEnd = clNone;  // none: ColorStart throughout
+  int OpacityStart = 255;
+  int OpacityEnd = 255;
+  TLabelGradient GradientType = TLabelGradient::Solid;
+};
+
 class TSmoothLabel : public TControl {
 public:
   TSmoothLabel(TForm& Parent, int Left, int Top, int Width, int Height);
@@ -50,10 +61,19 @@ public:
   // The label's own fill, painted only when not transparent.
   bool Transparent = true;
   TSmoothFill Fill;
+  // Wraps the caption at the layout box's width, lines aligned by the column of Location.
+  bool WordWrap = false;
+  TSmoothLabelShadow CaptionShadow;
 
   void Paint(Gdiplus::Graphics& G) override;
 
 private:
+  // Draws Text with a gradient from Start to End (End none: Start throughout) over the text's
+  // own height, placed in Box by Location and moved by Offset, cut off at Box.
+  void DrawCaption(Gdiplus::Graphics& G, const Gdiplus::RectF& Box, const String& Text,
+                   TLabelGradient Gradient, TColor Start, TColor End, int StartOpacity,
+                   int EndOpacity, float Offset);
+
   String FCaption;
   TLabelLocation FLocation = TLabelLocation::CenterCenter;
   TFont FFont{u"Tahoma", 27, false, clBlack};

@@ -87,7 +87,8 @@ void TSmoothProgressBar::AnimationTick() {
     if (FGlowCounter >= 1500) FGlowX += 3;
     RECT Client;
     GetClientRect(Handle(), &Client);
-    const double Filled = FilledFraction() * std::max<LONG>(0, Client.right - 2);
+    const double Filled =
+        FilledFraction() * std::max(0.0f, InnerBox(Client.right, Client.bottom).Width);
     if (FGlowX > Filled) {
       FGlowCounter = 0;
       FGlowX = -60;
@@ -118,6 +119,13 @@ LRESULT TSmoothProgressBar::WndProc(UINT Msg, WPARAM W, LPARAM L) {
   return TWinControl::WndProc(Msg, W, L);
 }
 
+Gdiplus::RectF TSmoothProgressBar::InnerBox(int W, int H) const {
+  const float Inset = ProgressFill.BorderColor != clNone && ProgressFill.BorderWidth > 0
+                          ? static_cast<float>(ProgressFill.BorderWidth)
+                          : 0;
+  return Gdiplus::RectF(Inset, Inset, W - 2 * Inset, H - 2 * Inset);
+}
+
 void TSmoothProgressBar::Paint() {
   PAINTSTRUCT Ps;
   HDC Dc = BeginPaint(Handle(), &Ps);
@@ -125,14 +133,13 @@ void TSmoothProgressBar::Paint() {
   GetClientRect(Handle(), &Client);
   const int W = Client.right, H = Client.bottom;
   if (W > 0 && H > 0) {
-    // Double-buffered: the bar repaints every 10 ms while it moves.
+    // Double-buffered: the bar repaints every 10 ms while it moves, without flicker.
     HDC Memory = CreateCompatibleDC(Dc);
     HBITMAP Bitmap = CreateCompatibleBitmap(Dc, W, H);
     HGDIOBJ Old = SelectObject(Memory, Bitmap);
     {
       Gdiplus::Graphics G(Memory);
-      G.Clear(Gdiplus::Color(255, 255, 255, 255));
-      PaintBar(G, W, H);
+      PaintTo(G);
     }
     BitBlt(Dc, 0, 0, W, H, Memory, 0, 0, SRCCOPY);
     SelectObject(Memory, Old);
@@ -142,48 +149,80 @@ void TSmoothProgressBar::Paint() {
   EndPaint(Handle(), &Ps);
 }
 
+void TSmoothProgressBar::PaintTo(Gdiplus::Graphics& G) {
+  const int W = Width(), H = Height();
+  if (W <= 0 || H <= 0) return;
+  Gdiplus::SolidBrush White(Gdiplus::Color(255, 255, 255, 255));
+  G.FillRectangle(&White, 0, 0, W, H);
+  PaintBar(G, W, H);
+}
+
+namespace {
+
+// A band of white or black over R whose opacity runs from From to To along the band
+// (horizontally or vertically).
+void FadeBand(Gdiplus::Graphics& G, const Gdiplus::RectF& R, BYTE Gray, int From, int To,
+              bool Horizontal) {
+  if (R.Width <= 0 || R.Height <= 0) return;
+  const Gdiplus::RectF Span = Horizontal ? Gdiplus::RectF(R.X - 0.5f, R.Y, R.Width + 1, R.Height)
+                                         : Gdiplus::RectF(R.X, R.Y - 0.5f, R.Width, R.Height + 1);
+  Gdiplus::LinearGradientBrush Brush(
+      Span, Gdiplus::Color(static_cast<BYTE>(From), Gray, Gray, Gray),
+      Gdiplus::Color(static_cast<BYTE>(To), Gray, Gray, Gray),
+      Horizontal ? Gdiplus::LinearGradientModeHorizontal : Gdiplus::LinearGradientModeVertical);
+  Brush.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+  G.FillRectangle(&Brush, R);
+}
+
+}  // namespace
+
 void TSmoothProgressBar::PaintBar(Gdiplus::Graphics& G, int W, int H) {
+  G.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
+  // 1. The trough: inside its outline when it has one, else over the whole bar and beyond.
   const bool BackOutline = BackGroundFill.BorderColor != clNone && BackGroundFill.BorderWidth > 0;
   const Gdiplus::RectF Back = BackOutline ? Gdiplus::RectF(0, 0, W - 1.0f, H - 1.0f)
                                           : Gdiplus::RectF(-1, -1, W + 2.0f, H + 2.0f);
   PaintFill(G, BackGroundFill, Back);
-  const float Inset =
-      ProgressFill.BorderColor != clNone ? static_cast<float>(ProgressFill.BorderWidth) : 0;
-  const Gdiplus::RectF Inner(Inset, Inset, W - 2 * Inset, H - 2 * Inset);
-  const float Filled = static_cast<float>(FilledFraction() * Inner.Width);
-  if (Filled > 0) {
-    const Gdiplus::RectF Part(Inner.X, Inner.Y, Filled, Inner.Height - 1);
-    PaintFill(G, ProgressFill, Part);
-    if (GlowAnimation && FShown > 0) {
-      // The sheen: two white bands meeting at the sheen position, inside the filled part.
-      const Gdiplus::GraphicsState Saved = G.Save();
-      G.SetClip(Part);
-      const float X = Part.X + FGlowX;
-      Gdiplus::LinearGradientBrush Left(
-          Gdiplus::RectF(X - 30, Part.Y, 30, Part.Height), Gdiplus::Color(0, 255, 255, 255),
-          Gdiplus::Color(120, 255, 255, 255), Gdiplus::LinearGradientModeHorizontal);
-      G.FillRectangle(&Left, X - 30, Part.Y, 30.0f, Part.Height);
-      Gdiplus::LinearGradientBrush Right(
-          Gdiplus::RectF(X, Part.Y, 30, Part.Height), Gdiplus::Color(120, 255, 255, 255),
-          Gdiplus::Color(0, 255, 255, 255), Gdiplus::LinearGradientModeHorizontal);
-      G.FillRectangle(&Right, X, Part.Y, 30.0f, Part.Height);
-      G.Restore(Saved);
-    }
+  // 2. The filled part, from the inner box's left edge.
+  const Gdiplus::RectF Inner = InnerBox(W, H);
+  const float Filled = static_cast<float>(FilledFraction() * std::max(0.0f, Inner.Width));
+  const Gdiplus::RectF Part(Inner.X, Inner.Y, Filled, Inner.Height - 1);
+  if (Filled > 0) PaintFill(G, ProgressFill, Part);
+  // 3. Shadows: 10-pixel bands of black fading from opacity 30 at each end of the filled part
+  // and of the inner box to nothing inwards.
+  if (Shadows && Filled > 0) {
+    constexpr float kBand = 10;
+    constexpr int kDark = 30;
+    const auto Ends = [&](const Gdiplus::RectF& Box) {
+      const float Band = std::min(kBand, Box.Width);
+      FadeBand(G, Gdiplus::RectF(Box.X, Box.Y, Band, Box.Height), 0, kDark, 0, true);
+      FadeBand(G, Gdiplus::RectF(Box.X + Box.Width - Band, Box.Y, Band, Box.Height), 0, 0, kDark,
+               true);
+    };
+    Ends(Part);
+    Ends(Inner);
   }
+  // 4. Overlays: white gloss over the top 40 % of the inner box (opacity 180 to 0 downwards)
+  // and over the bottom 20 % (0 to 255 at the bottom edge).
   if (Overlays && Inner.Height > 2) {
     const float TopH = Inner.Height / 2.5f, BottomH = Inner.Height / 5;
-    Gdiplus::LinearGradientBrush Top(Gdiplus::RectF(Inner.X, Inner.Y - 0.5f, Inner.Width, TopH + 1),
-                                     Gdiplus::Color(180, 255, 255, 255),
-                                     Gdiplus::Color(0, 255, 255, 255),
-                                     Gdiplus::LinearGradientModeVertical);
-    G.FillRectangle(&Top, Inner.X, Inner.Y, Inner.Width, TopH);
-    const float BottomY = Inner.Y + Inner.Height - BottomH;
-    Gdiplus::LinearGradientBrush Bottom(
-        Gdiplus::RectF(Inner.X, BottomY - 0.5f, Inner.Width, BottomH + 1),
-        Gdiplus::Color(0, 255, 255, 255), Gdiplus::Color(255, 255, 255, 255),
-        Gdiplus::LinearGradientModeVertical);
-    G.FillRectangle(&Bottom, Inner.X, BottomY, Inner.Width, BottomH);
+    FadeBand(G, Gdiplus::RectF(Inner.X, Inner.Y, Inner.Width, TopH), 255, 180, 0, false);
+    FadeBand(G, Gdiplus::RectF(Inner.X, Inner.Y + Inner.Height - BottomH, Inner.Width, BottomH),
+             255, 0, 255, false);
   }
+  // 5. The sheen: two 30-pixel white bands meeting at the sheen position, inside the filled
+  // part, rising from nothing to opacity 120 and falling back.
+  if (GlowAnimation && FShown > 0 && Filled > 0) {
+    const Gdiplus::GraphicsState Saved = G.Save();
+    G.SetClip(Part);
+    const float X = Part.X + static_cast<float>(FGlowX);
+    constexpr float kSheen = 30;
+    constexpr int kBright = 120;
+    FadeBand(G, Gdiplus::RectF(X - kSheen, Part.Y, kSheen, Part.Height), 255, 0, kBright, true);
+    FadeBand(G, Gdiplus::RectF(X, Part.Y, kSheen, Part.Height), 255, kBright, 0, true);
+    G.Restore(Saved);
+  }
+  // 6. The value text is not drawn: the window keeps it switched off.
 }
 
 }  // namespace vlm

@@ -49,6 +49,14 @@ public:
 
   // One step of the 10 ms animation timer (glide and sheen); public so tests can drive it.
   void AnimationTick();
+  // The sheen: its pause counter (3000 at start) and its position in pixels from the filled
+  // part's left edge (-40 at start).
+  int GlowCounter() const { return FGlowCounter; }
+  int GlowPosition() const { return FGlowX; }
+
+  // Paints the whole bar at its size into G (origin at the control's top-left corner), as the
+  // window shows it.
+  void PaintTo(Gdiplus::Graphics& G);
 
   // Raised with the shown position whenever it changes.
   std::function<void(TObject* Sender, double Position)> OnPositionChanged;
@@ -61,6 +69,8 @@ private:
   void Paint();
   void PaintBar(Gdiplus::Graphics& G, int W, int H);
   double FilledFraction() const;
+  // The box the filled part grows in: the bar inset by the progress fill's outline width.
+  Gdiplus::RectF InnerBox(int W, int H) const;
 
   double FMinimum = 0, FMaximum = 100, FStep = 10;
   double FTarget = 0, FShown = 0;

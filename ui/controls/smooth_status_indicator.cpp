@@ -29,8 +29,10 @@ void TSmoothStatusIndicator::SetAppearance(const TSmoothStatusAppearance& Value)
 void TSmoothStatusIndicator::Paint(Gdiplus::Graphics& G) {
   G.SetSmoothingMode(Gdiplus::SmoothingModeAntiAlias);
   const TSmoothFill& Fill = FAppearance.Fill;
+  // Inset by half the outline, so that the outline (centred on the body's edge, whose pixels
+  // are centred on whole coordinates) falls on the control's first and last rows and columns.
   const float Inset = Fill.BorderColor != clNone ? Fill.BorderWidth / 2.0f : 0;
-  const Gdiplus::RectF Body(Inset, Inset, Width() - 2 * Inset, Height() - 2 * Inset);
+  const Gdiplus::RectF Body(0, 0, Width() - 2 * Inset, Height() - 2 * Inset);
   // The body is a pill: the corner radius is forced to half its height on every corner. The
   // forced radius belongs to this drawing only, not to the stored fill.
   TSmoothFill Pill = Fill;
