@@ -15,6 +15,7 @@
 #include <optional>
 #include <string>
 
+#include <dlfcn.h>
 #include <unistd.h>
 
 #include "zip/zip_front.h"
@@ -33,6 +34,20 @@ const fs::path& Root() {
   return Path;
 }
 
+// The engine library carries coverage counters that the fuzzer reads after every run; the front
+// end unloads the library when an extraction ends, which would unmap them. Loading it once here
+// with RTLD_NODELETE keeps it mapped for the life of the process.
+void PinEngineLibrary() {
+  static const bool Pinned = [] {
+    const fs::path Library = fs::read_symlink("/proc/self/exe").parent_path() / "libvlmzip190.so";
+    return ::dlopen(Library.c_str(), RTLD_NOW | RTLD_NODELETE) != nullptr;
+  }();
+  if (!Pinned) {
+    std::fprintf(stderr, "zip front fuzz: cannot load the engine library: %s\n", ::dlerror());
+    std::abort();
+  }
+}
+
 [[noreturn]] void Fail(const std::string& What) {
   std::fprintf(stderr, "zip front fuzz: %s\n", What.c_str());
   std::abort();
@@ -41,6 +56,7 @@ const fs::path& Root() {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* Data, size_t Size) {
+  PinEngineLibrary();
   if (Size < 1) return 0;
   const uint8_t Choice = Data[0];
   const fs::path Archive = Root() / "package.zip";
