@@ -25,7 +25,10 @@ run_step "native tests" ctest --preset native --output-junit "$PWD/build/native/
 
 run_step "win64 configure" cmake --preset win64
 run_step "win64 build" cmake --build --preset win64
-run_step "win64 tests" ctest --preset win64 --output-junit "$PWD/build/win64/ctest-results.xml"
+# One display for the whole win64 run: the wine server and its desktop process outlive a single
+# test and stay bound to the display they first saw, so every test must see the same one.
+run_step "win64 tests" scripts/gui-run ctest --preset win64 \
+  --output-junit "$PWD/build/win64/ctest-results.xml"
 
 run_step "win32 configure" cmake --preset win32
 run_step "win32 build" cmake --build --preset win32
