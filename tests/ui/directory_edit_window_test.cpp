@@ -52,10 +52,10 @@ HDROP MakeDrop(const std::vector<String>& Paths) {
   return static_cast<HDROP>(Memory);
 }
 
-// Processes messages until Done() or about five seconds have passed.
+// Processes messages until Done() or Millis (about five seconds by default) have passed.
 template <class Predicate>
-bool PumpUntil(Predicate Done) {
-  const ULONGLONG Deadline = GetTickCount64() + 5000;
+bool PumpUntil(Predicate Done, ULONGLONG Millis = 5000) {
+  const ULONGLONG Deadline = GetTickCount64() + Millis;
   MSG Msg;
   while (!Done() && GetTickCount64() < Deadline) {
     while (PeekMessageW(&Msg, nullptr, 0, 0, PM_REMOVE)) {
@@ -94,12 +94,16 @@ String SelectedTreeItem(HWND Browser) {
 
 // Presses OK in the browser once its tree shows the item named Leaf selected (the shell may fill
 // the tree after it reports that it is initialised), or after about three seconds regardless.
+constexpr ULONGLONG kSelectionWaitMillis = 20000;
+
 class OkWhenSelected {
 public:
   static void Start(HWND Browser, const String& Leaf) {
     FBrowser = Browser;
     FLeaf = Leaf;
-    FDeadline = GetTickCount64() + 3000;
+    // The shell's tree fills itself after the browser reports ready; in a fresh wine prefix on a
+    // busy machine that has taken well over three seconds.
+    FDeadline = GetTickCount64() + kSelectionWaitMillis;
     SetTimer(nullptr, 0, 50, &OkWhenSelected::Tick);
   }
 
@@ -275,7 +279,8 @@ TEST_F(DirectoryEditWindow, ButtonClickBrowsesAndOkTakesTheSelectedFolder) {
   const HWND Button = Edit.Button().Handle();
   PostMessageW(Button, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 10));
   PostMessageW(Button, WM_LBUTTONUP, 0, MAKELPARAM(10, 10));
-  ASSERT_TRUE(PumpUntil([&] { return Browser != nullptr && !IsWindow(Browser); }));
+  ASSERT_TRUE(PumpUntil([&] { return Browser != nullptr && !IsWindow(Browser); },
+                        kSelectionWaitMillis + 5000));
   EXPECT_EQ(LongPath(Edit.Text()), LongPath(Folder.Path()));
   EXPECT_NE(Edit.Text().back(), u'\\');
   EXPECT_EQ(LongPath(Edit.InitialDir), LongPath(Folder.Path()));
