@@ -107,7 +107,7 @@ TEST_F(CallbackTest, ArgumentRequests) {
   EXPECT_EQ(E[1], "answer=1 arg1=3 arg3=0 text=" + StringToUtf8(F.OutDir()));
   EXPECT_EQ(E[2].substr(0, 10), "answer=-5 ");
   EXPECT_EQ(E[3].substr(0, 10), "answer=-5 ");
-  EXPECT_EQ(E[4], "answer=0 arg1=5 arg3=0 text=");  // no specifications: count 0
+  EXPECT_EQ(E[4], "answer=0 arg1=5 arg3=0 text=");  // no patterns: count 0
 }
 
 TEST_F(CallbackTest, SpecificationsAreAnsweredByIndex) {

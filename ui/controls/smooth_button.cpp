@@ -8,6 +8,7 @@
 
 #include "runtime/application.h"
 #include "ui/controls/smooth_fill.h"
+#include "ui/forms/double_buffer.h"
 #include "ui/forms/form.h"
 
 namespace vlm {
@@ -143,25 +144,7 @@ LRESULT TSmoothButton::WndProc(UINT Msg, WPARAM W, LPARAM L) {
 }
 
 void TSmoothButton::Paint() {
-  PAINTSTRUCT Ps;
-  HDC Dc = BeginPaint(Handle(), &Ps);
-  RECT Client;
-  GetClientRect(Handle(), &Client);
-  const int W = Client.right, H = Client.bottom;
-  if (W > 0 && H > 0) {
-    HDC Memory = CreateCompatibleDC(Dc);
-    HBITMAP Bitmap = CreateCompatibleBitmap(Dc, W, H);
-    HGDIOBJ Old = SelectObject(Memory, Bitmap);
-    {
-      Gdiplus::Graphics G(Memory);
-      PaintTo(G);
-    }
-    BitBlt(Dc, 0, 0, W, H, Memory, 0, 0, SRCCOPY);
-    SelectObject(Memory, Old);
-    DeleteObject(Bitmap);
-    DeleteDC(Memory);
-  }
-  EndPaint(Handle(), &Ps);
+  PaintDoubleBuffered(Handle(), [this](Gdiplus::Graphics& G) { PaintTo(G); });
 }
 
 void TSmoothButton::PaintTo(Gdiplus::Graphics& G) {

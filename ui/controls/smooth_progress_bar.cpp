@@ -1,5 +1,6 @@
 // ui/controls/smooth_progress_bar.cpp -- position rules, animation and painting of the bar.
 #include "ui/controls/smooth_progress_bar.h"
+#include "ui/forms/double_buffer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -127,26 +128,8 @@ Gdiplus::RectF TSmoothProgressBar::InnerBox(int W, int H) const {
 }
 
 void TSmoothProgressBar::Paint() {
-  PAINTSTRUCT Ps;
-  HDC Dc = BeginPaint(Handle(), &Ps);
-  RECT Client;
-  GetClientRect(Handle(), &Client);
-  const int W = Client.right, H = Client.bottom;
-  if (W > 0 && H > 0) {
-    // Double-buffered: the bar repaints every 10 ms while it moves, without flicker.
-    HDC Memory = CreateCompatibleDC(Dc);
-    HBITMAP Bitmap = CreateCompatibleBitmap(Dc, W, H);
-    HGDIOBJ Old = SelectObject(Memory, Bitmap);
-    {
-      Gdiplus::Graphics G(Memory);
-      PaintTo(G);
-    }
-    BitBlt(Dc, 0, 0, W, H, Memory, 0, 0, SRCCOPY);
-    SelectObject(Memory, Old);
-    DeleteObject(Bitmap);
-    DeleteDC(Memory);
-  }
-  EndPaint(Handle(), &Ps);
+  // Double-buffered: the bar repaints every 10 ms while it moves, without flicker.
+  PaintDoubleBuffered(Handle(), [this](Gdiplus::Graphics& G) { PaintTo(G); });
 }
 
 void TSmoothProgressBar::PaintTo(Gdiplus::Graphics& G) {
