@@ -3,6 +3,7 @@
 
     deploy_server.py --root DIR [--port 47811] [--log FILE] [--ready-file FILE]
                      [--address ADDR]... [--status PATH=CODE]... [--replace PATH=FILE]...
+                     [--rate PATH=BYTES_PER_SECOND]...
 
 Listens on 127.0.0.1 and 127.0.0.2 (or the --address values, loopback only) at --port and
 serves the files under DIR/<local address>/: a request that reached 127.0.0.2 for /deploy.vlm
@@ -25,10 +26,12 @@ Without --log the lines go to standard error.
 --ready-file FILE is written (whole, by a rename) once every address listens; it holds one
 "<address> <port>" line per address. It is removed when the server stops.
 
-Fault switches for tests, both matched against the request path without its query, on every
+Fault switches for tests, matched against the request path without its query, on every
 address, and repeatable:
     --status /deploy.vlm=404        answer that path with that status (a short text body)
     --replace /vlmv2menu.pkg=FILE   serve FILE's bytes at that path (status 200)
+    --rate /vlmv2menu.pkg=30000     send that path's body at about that many bytes per second
+                                    (a slow line, so a test can watch a download under way)
 
 SIGTERM or SIGINT stops the server; the exit code is then 0. A port that cannot be bound ends it
 with exit code 2 and no ready file.
@@ -43,6 +46,7 @@ import signal
 import socketserver
 import sys
 import threading
+import time
 import urllib.parse
 
 IDLE_SECONDS = 30  # a kept-alive connection that stays silent this long is closed
@@ -63,11 +67,12 @@ class RequestLog:
 
 
 class Settings:
-    def __init__(self, root, log, statuses, replacements):
+    def __init__(self, root, log, statuses, replacements, rates):
         self.root = os.path.realpath(root)
         self.log = log
         self.statuses = statuses  # request path -> status code
         self.replacements = replacements  # request path -> file whose bytes are served
+        self.rates = rates  # request path -> body bytes per second
 
 
 def request_path(target):
@@ -138,16 +143,27 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:
             self._send(404, b"404 Not Found\r\n", "text/plain", send_body)
             return
-        self._send(200, body, "application/octet-stream", send_body)
+        self._send(200, body, "application/octet-stream", send_body, settings.rates.get(path))
 
-    def _send(self, code, body, content_type, send_body):
+    def _send(self, code, body, content_type, send_body, rate=None):
         self._body_bytes = len(body) if send_body else 0
         self.send_response(code, status_phrase(code))
         self.send_header("Content-Type", content_type)
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
-        if send_body:
+        if not send_body:
+            return
+        if not rate:
             self.wfile.write(body)
+            return
+        # Ten slices a second, each sent and flushed on its own, so the client sees a steady trickle.
+        self.wfile.flush()
+        slice_size = max(1, rate // 10)
+        for start in range(0, len(body), slice_size):
+            self.wfile.write(body[start:start + slice_size])
+            self.wfile.flush()
+            if start + slice_size < len(body):
+                time.sleep(0.1)
 
     def send_error(self, code, message=None, explain=None):
         # Malformed requests and unknown methods: a short body with its length, then close.
@@ -213,15 +229,20 @@ def key_value(text, kind):
     return path, value
 
 
-def parse_status(text):
-    path, value = key_value(text, "--status")
+def key_number(text, kind, valid, meaning):
+    """PATH=N with N a whole number for which valid(N) holds."""
+    path, value = key_value(text, kind)
     try:
-        code = int(value)
+        number = int(value)
     except ValueError:
-        raise argparse.ArgumentTypeError(f"--status code {value!r} is not a number") from None
-    if not 100 <= code <= 599:
-        raise argparse.ArgumentTypeError(f"--status code {code} is not an HTTP status")
-    return path, code
+        raise argparse.ArgumentTypeError(f"{kind} value {value!r} is not a number") from None
+    if not valid(number):
+        raise argparse.ArgumentTypeError(f"{kind} value {number} is not {meaning}")
+    return path, number
+
+
+def parse_status(text):
+    return key_number(text, "--status", lambda code: 100 <= code <= 599, "an HTTP status")
 
 
 def parse_replace(text):
@@ -229,6 +250,10 @@ def parse_replace(text):
     if not os.path.isfile(source):
         raise argparse.ArgumentTypeError(f"--replace file {source!r} does not exist")
     return path, os.path.abspath(source)
+
+
+def parse_rate(text):
+    return key_number(text, "--rate", lambda rate: rate > 0, "a positive byte rate")
 
 
 def parse_address(text):
@@ -258,11 +283,13 @@ def main():
     parser.add_argument("--address", type=parse_address, action="append")
     parser.add_argument("--status", type=parse_status, action="append", default=[])
     parser.add_argument("--replace", type=parse_replace, action="append", default=[])
+    parser.add_argument("--rate", type=parse_rate, action="append", default=[])
     args = parser.parse_args()
     if not os.path.isdir(args.root):
         parser.error(f"--root {args.root!r} is not a folder")
 
-    settings = Settings(args.root, RequestLog(args.log), dict(args.status), dict(args.replace))
+    settings = Settings(args.root, RequestLog(args.log), dict(args.status), dict(args.replace),
+                        dict(args.rate))
     servers = []
     try:
         for address in args.address or DEFAULT_ADDRESSES:

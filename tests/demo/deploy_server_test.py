@@ -7,7 +7,7 @@ Starts the server on ports that the system picks (--port 0, so no fixed port is 
 site made here with different files for 127.0.0.1 and 127.0.0.2, and checks: each address serves
 its own folder, bytes exactly, Content-Length and keep-alive (two requests on one connection), the
 request log (client and local address, request line, status, flushed before the server stops),
-HEAD, the --status and --replace switches, paths that try to leave the site, unknown methods and a
+HEAD, the --status, --replace and --rate switches, paths that try to leave the site, unknown methods and a
 malformed request, the ready file (present while serving, gone after SIGTERM, exit code 0) and a
 port that is taken (exit code 2, no ready file). Every wait is bounded.
 
@@ -46,6 +46,7 @@ def make_site(root):
           b"[vlmv2menu]\r\nRelease=st\r\n")
     write(os.path.join(root, "127.0.0.1", "pkg.bin"), b"the real package")
     write(os.path.join(root, "127.0.0.1", "big.bin"), BIG)
+    write(os.path.join(root, "127.0.0.1", "staging", "slow.bin"), BIG)
     write(os.path.join(root, "127.0.0.2", "deploy.vlm"), b"[vlmv2menu]\r\nRelease=two\r\n")
     write(os.path.join(root, "secret.txt"), b"outside the served folders")
     os.symlink(os.path.join(root, "secret.txt"), os.path.join(root, "127.0.0.2", "escape.txt"))
@@ -82,8 +83,8 @@ def get(address, port, path, method="GET"):
         connection.close()
 
 
-def raw_exchange(address, port, data):
-    """Sends raw bytes and reads until the server closes (bounded)."""
+def raw_reads(address, port, data):
+    """Sends raw bytes and reads until the server closes (bounded): the pieces as received."""
     with socket.create_connection((address, port), timeout=BOUND_SECONDS) as s:
         s.sendall(data)
         chunks = []
@@ -92,7 +93,11 @@ def raw_exchange(address, port, data):
             if not chunk:
                 break
             chunks.append(chunk)
-    return b"".join(chunks)
+    return chunks
+
+
+def raw_exchange(address, port, data):
+    return b"".join(raw_reads(address, port, data))
 
 
 def test_serving(t, root, folder, ports, log_path, replacement):
@@ -150,6 +155,14 @@ def test_serving(t, root, folder, ports, log_path, replacement):
     t.check("--replace serves the other file's bytes", status == 200 and body == expected,
             f"{status} {body[:40]!r}")
 
+    # 76800 bytes at 76800 bytes per second: ten slices 0.1 s apart, so the reads see pieces.
+    pieces = raw_reads("127.0.0.1", a,
+                       b"GET /staging/slow.bin HTTP/1.1\r\nHost: x\r\nConnection: close\r\n\r\n")
+    answer = b"".join(pieces)
+    t.check("--rate sends the whole body, in slices",
+            answer.startswith(b"HTTP/1.1 200 ") and answer.endswith(BIG) and len(pieces) >= 3,
+            f"{len(pieces)} pieces, {len(answer)} bytes")
+
     status, _, _ = get("127.0.0.1", a, "/deploy.vlm", method="POST")
     t.check("an unknown method gets 501", status == 501, str(status))
     answer = raw_exchange("127.0.0.1", a, b"BOGUS LINE\r\n\r\n")
@@ -160,7 +173,7 @@ def test_serving(t, root, folder, ports, log_path, replacement):
             answer.startswith(b"HTTP/1.1 400 ") and b"Release=" not in answer, answer[:60])
 
     lines = read_log(log_path)
-    t.check("every request is logged", len(lines) == 20,
+    t.check("every request is logged", len(lines) == 21,
             f"{len(lines)} lines:\n" + "\n".join(lines))
     t.check("log line holds client, local address, request line, status and size",
             lines and lines[0].startswith("127.0.0.1:")
@@ -187,7 +200,7 @@ def test_lifecycle(t, root, folder):
     process = subprocess.Popen(
         [sys.executable, SERVER, "--root", root, "--port", "0", "--log", log_path,
          "--ready-file", ready, "--status", "/gone.vlm=410", "--status", "/release.inf=503",
-         "--replace", f"/pkg.bin={replacement}"],
+         "--replace", f"/pkg.bin={replacement}", "--rate", "/staging/slow.bin=76800"],
         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
     try:
         if not wait_for_file(ready, process):

@@ -97,13 +97,14 @@ def snapshot(folder):
 class DeployServer:
     """The loopback deployment server over a site folder; a context manager."""
 
-    def __init__(self, site, work, port=47811, statuses=(), replacements=()):
+    def __init__(self, site, work, port=47811, statuses=(), replacements=(), rates=()):
         self.site = site
         self.port = port
         self.log = os.path.join(work, "server.log")
         self.ready = os.path.join(work, "server.ready")
         self.statuses = list(statuses)  # (path, code)
         self.replacements = list(replacements)  # (path, file)
+        self.rates = list(rates)  # (path, body bytes per second)
         self.process = None
 
     def start(self):
@@ -116,6 +117,8 @@ class DeployServer:
             command += ["--status", f"{path}={code}"]
         for path, source in self.replacements:
             command += ["--replace", f"{path}={source}"]
+        for path, rate in self.rates:
+            command += ["--rate", f"{path}={rate}"]
         self.process = subprocess.Popen(command, stdout=subprocess.DEVNULL,
                                         stderr=subprocess.PIPE)
         ready = wait_for(lambda: os.path.exists(self.ready) or self.process.poll() is not None,
@@ -311,6 +314,31 @@ class Screen:
             command += ["-crop", f"{right - left}x{bottom - top}+{left}+{top}", "+repage"]
         subprocess.run(command + [path], check=True, timeout=30)
         return path
+
+
+class Picture:
+    """A screenshot's pixels, read once through imagemagick: at(x, y) -> (r, g, b)."""
+
+    def __init__(self, path):
+        size = subprocess.run(["identify", "-format", "%w %h", path], check=True, timeout=30,
+                              capture_output=True, text=True).stdout.split()
+        self.width, self.height = int(size[0]), int(size[1])
+        self.rgb = subprocess.run(["convert", path, "-depth", "8", "rgb:-"], check=True,
+                                  timeout=30, capture_output=True).stdout
+        if len(self.rgb) != self.width * self.height * 3:
+            raise DriverError(f"{path}: {len(self.rgb)} bytes of pixels for "
+                              f"{self.width} x {self.height}")
+
+    def at(self, x, y):
+        if not (0 <= x < self.width and 0 <= y < self.height):
+            raise DriverError(f"pixel ({x}, {y}) outside {self.width} x {self.height}")
+        i = (y * self.width + x) * 3
+        return tuple(self.rgb[i:i + 3])
+
+
+def near(colour, want, tolerance):
+    """True when each component of colour lies within tolerance of want's."""
+    return all(abs(a - b) <= tolerance for a, b in zip(colour, want))
 
 
 def center(box):

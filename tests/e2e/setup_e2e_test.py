@@ -9,11 +9,13 @@ Needs DISPLAY (run it through scripts/gui-run), xdotool and imagemagick. The pro
 prefix of their own (--prefix); each scenario copies setup.exe into a fresh folder C:\\e2e\\<name>
 and installs into the default folder c:\\vlmv2. Scenarios:
 
-- full installation from the production server, checked file by file (executable folder,
+- full installation from the production server, its package sent slowly so the download can be
+  watched (the bar's lime part over its #AFD2FF trough, then the bar hidden and the button in its
+  disabled tones while the stand-in runs), checked file by file (executable folder,
   installation folder, both links, the runtime-engine stand-in's registry record), then "Done !"
   pressed: the process ends and nothing on disk changes;
-- the folder exists and the confirmation is answered "No" (keys): no request, folder unchanged,
-  button stays disabled;
+- the folder exists and the confirmation is answered "No" (keys): the dialog's buttons and body
+  in their colours on screen, no request, folder unchanged, button stays disabled;
 - the folder exists and "Yes" is clicked, with /staging and /dev: files directly inside are gone,
   sub-folders stay, staging wins;
 - /dev alone (development server), with the desktop toggle off and the Start-menu toggle flipped
@@ -24,8 +26,9 @@ and installs into the default folder c:\\vlmv2. Scenarios:
 - Alt+F4 while the sequence waits for the runtime-engine stand-in: the wait ends at once, the
   remaining steps run (the stand-in's file, still in use, stays) and the program ends.
 
-Prints one line per check and "N passed, M failed"; exits 1 when a check failed. --screenshots
-saves the idle window, the confirmation dialog, the running and the finished installation there.
+Prints one line per check and "N passed, M failed"; exits 1 when a check failed. Screenshots (the
+idle window, the download, the confirmation dialog, the running and the finished installation)
+go to --screenshots, else to the work folder's shots/; the pixel checks read them.
 """
 
 import argparse
@@ -49,6 +52,7 @@ LINK_NAME = "Velmora v2.lnk"
 SWITCHES = "/sp- /verysilent /norestart"
 SYSMOD_CONFIG = b"[SysMod]\r\nsysmods=vlmv2sysmodhttpsvr.bpl\r\n"
 INSTALL_SECONDS = 120  # the longest a whole installation may take on a busy machine
+PACKAGE_RATE = 30000  # bytes per second of the full scenario's package download
 
 
 class Server:
@@ -121,14 +125,16 @@ class Context:
         return run, folder
 
     def shot(self, run, name, window=None, box=None):
-        if not self.shots:
-            return
-        path = os.path.join(self.shots, name)
+        """Saves a screenshot (in --screenshots, else in the work folder) and returns its pixels.
+        Coordinates are client coordinates of the main window unless a box is given."""
+        path = os.path.join(self.shots or os.path.join(self.work, "shots"), name)
         if box:
             drv.Screen.screenshot(path, box)
         else:
             run.screenshot(path, window)
-        print(f"screenshot {path}", flush=True)
+        if self.shots:
+            print(f"screenshot {path}", flush=True)
+        return drv.Picture(path)
 
     def engine_runs(self):
         values = self.prefix.reg_query(ENGINE_KEY)
@@ -230,6 +236,28 @@ def _read(path):
     return drv.read_bytes(path) if os.path.isfile(path) else None
 
 
+# Colours of the window's parts on screen, and points to look at them (client coordinates at
+# 96 dpi). The button's middle band is its colour - 40: #808080 gives 88, #505050 (disabled) 40.
+BUTTON_BAND = (34, 339)
+BAR_LEFT = (46, 431)  # inside the bar, past the end shadows, between the overlays
+BAR_RIGHT = (276, 431)
+LIME, TROUGH, WHITE = (0, 255, 0), (175, 210, 255), (255, 255, 255)
+
+
+def pixel(run, picture, point):
+    s = run.scale()
+    return picture.at(round(point[0] * s), round(point[1] * s))
+
+
+def grey(colour, low, high):
+    return max(colour) - min(colour) <= 8 and low <= colour[0] <= high
+
+
+def lime_fill(colour):
+    # Lime, lightened at most by the sheen passing over it (white at up to 120 of 255).
+    return colour[1] >= 200 and colour[0] <= 140 and colour[2] <= 140
+
+
 def check_requests(c, server_process, expected, label):
     c.check(f"{label}: the server was asked for exactly {[r[1] for r in expected]}",
             server_process.requests() == expected, str(server_process.requests()))
@@ -270,7 +298,8 @@ def scenario_full(c):
     c.reset()
     c.prefix.reg_delete(ENGINE_KEY)
     server = c.servers["production"]
-    with c.server() as deploy:
+    # A slow line for the package (about 3 s), so the download can be watched on screen.
+    with c.server(rates=[("/vlmv2menu.pkg", PACKAGE_RATE)]) as deploy:
         run, exe_folder = c.start("full")
         try:
             main = run.main
@@ -288,10 +317,14 @@ def scenario_full(c):
             c.check("idle: payloads written next to the executable",
                     _read(os.path.join(exe_folder, "vlmzip190.dll")) == drv.read_bytes(c.args.engine)
                     and os.path.isfile(os.path.join(exe_folder, "vlmv2install.exe")))
-            c.shot(run, "idle.png")
+            idle = c.shot(run, "idle.png")
+            colour = pixel(run, idle, BUTTON_BAND)
+            c.check("idle: the enabled button's middle band is #808080 - 40 on screen",
+                    grey(colour, 70, 110), str(colour))
 
             if not start_install(c, run, label):
                 return
+            watch_download(c, run, deploy, server)
             # One look at the window while the sequence runs (the stand-in alone takes 3 s).
             running = drv.wait_for(lambda: (lambda w: w and (run.folder_edit(w) or {}).get("text")
                                             == INSTALL_FOLDER + "\\" and w)(run.refresh()), 30, 0.2)
@@ -303,7 +336,13 @@ def scenario_full(c):
             # The runtime-engine stand-in runs about 3 s once release.inf is saved.
             if drv.wait_for(lambda: os.path.exists(os.path.join(c.folder, "release.inf")), 60, 0.05):
                 time.sleep(1.3)  # "Installing" has grown by a dot
-                c.shot(run, "installing.png")
+                installing = c.shot(run, "installing.png")
+                colour = pixel(run, installing, BUTTON_BAND)
+                c.check("installing: the disabled button is drawn in #505050 tones",
+                        grey(colour, 25, 60), str(colour))
+                colour = pixel(run, installing, BAR_LEFT)
+                c.check("installing: the progress bar is hidden", drv.near(colour, WHITE, 8),
+                        str(colour))
             if wait_installed(c, run, label):
                 c.shot(run, "done.png")
                 check_requests(c, deploy, [server.request("deploy.vlm"),
@@ -316,6 +355,28 @@ def scenario_full(c):
                 press_done_ends(c, run, exe_folder, label)
         finally:
             run.stop()
+
+
+def watch_download(c, run, deploy, server):
+    """Looks at the window while the package trickles in: the bar fills with lime from the left
+    over its pale blue trough."""
+    package = server.request("vlmv2menu.pkg")
+    asked = drv.wait_for(lambda: package in deploy.requests(), 30, 0.1)
+    c.check("downloading: the package is asked for", asked, str(deploy.requests()))
+    picture = None
+    seconds = os.path.getsize(os.path.join(server.folder, "vlmv2menu.pkg")) / PACKAGE_RATE
+    deadline = time.monotonic() + 2 * seconds + 5
+    while asked and time.monotonic() < deadline:
+        picture = c.shot(run, "downloading.png")
+        if lime_fill(pixel(run, picture, BAR_LEFT)):
+            break
+        time.sleep(0.2)
+    if picture is None:
+        return
+    left, right = pixel(run, picture, BAR_LEFT), pixel(run, picture, BAR_RIGHT)
+    c.check("downloading: the bar's filled part is lime", lime_fill(left), str(left))
+    c.check("downloading: the rest of the bar is the #AFD2FF trough", drv.near(right, TROUGH, 25),
+            str(right))
 
 
 def scenario_refuse(c):
@@ -332,6 +393,8 @@ def scenario_refuse(c):
             if not c.check(f"{label}: the confirmation dialog appears", dialog is not None,
                            str(run.top_windows())):
                 return
+            time.sleep(0.3)  # the layered window's first image reaches the screen
+            check_dialog_pixels(c, run, dialog, c.shot(run, "refuse-dialog.png"))
             time.sleep(0.5)
             c.check(f"{label}: the Enter that started the installation does not answer it",
                     any(w["hwnd"] == dialog["hwnd"] for w in run.top_windows()))
@@ -358,6 +421,27 @@ def scenario_refuse(c):
             c.check(f"{label}: closing the window ends the program", run.wait_exit(30) is not None)
         finally:
             run.stop()
+
+
+def check_dialog_pixels(c, run, dialog, shown):
+    """The dialog on screen: "No" (focused) and "Yes" in their colours, the body around them."""
+    left, top = run.main["client"][:2]
+    to_client = lambda x, y: (x - left, y - top)  # noqa: E731
+    for index, want, name in ((0, (192, 192, 192), "focused \"No\" is #C0C0C0"),
+                              (1, (218, 229, 243), "\"Yes\" is #DAE5F3")):
+        x, y = run.dialog_button_center(dialog, index)
+        # The lower half, left of the caption: below the gloss, beside the text.
+        colour = shown.at(*to_client(x - 25, y + 5))
+        c.check(f"dialog: {name}", drv.near(colour, want, 12), str(colour))
+    # Beside the buttons, the body: light blue-grey (#D0DEF0 under the button area's white
+    # gloss). Without a compositing manager the X server cannot blend a layered window with what
+    # lies behind it, so the body's translucency is checked on the dialog's own image instead
+    # (the ui tests), not here.
+    d_left, _, _, _ = dialog["rect"]
+    _, y = run.dialog_button_center(dialog, 0)
+    colour = shown.at(*to_client(d_left + 6, y))
+    c.check("dialog: the body beside the buttons is light blue-grey",
+            min(colour) >= 170 and colour[2] >= colour[0] + 10, str(colour))
 
 
 def _union(a, b):
