@@ -52,6 +52,21 @@ TEST(DialogLayout, ShortCaptionLeavesTheDialogAsWideAsTheButtonRow) {
   EXPECT_EQ(L.Buttons[1].right, 150);
 }
 
+TEST(DialogLayout, FixedSizesGrowWithTheScreenResolution) {
+  // 144 dpi: the caller passes the band and the spacing already scaled (75 and 8).
+  DialogLayoutInput In = TwoButtons({300, 38}, {23, 20}, {30, 20});
+  In.Scale = 1.5;
+  In.CaptionHeight = 75;
+  In.ButtonSpacing = 8;
+  const DialogLayout L = ComputeDialogLayout(In);
+  EXPECT_EQ(L.CellWidth, 113);  // the minimum 75 x 1.5 (30 + 15 + 8 is less)
+  EXPECT_EQ(L.CellHeight, 43);  // 20 + 15 + 8 is above the minimum of 38
+  EXPECT_EQ(L.Width, 330);      // the caption + 2 x 15
+  EXPECT_EQ(L.CaptionBand.left, 8);
+  EXPECT_EQ(WidthOf(L.Buttons[0]), 105);
+  EXPECT_EQ(L.Height, 75 + 43);
+}
+
 TEST(DialogLayout, LongButtonCaptionWidensEveryCell) {
   const DialogLayout L = ComputeDialogLayout(TwoButtons({40, 25}, {100, 13}, {20, 13}));
   EXPECT_EQ(L.CellWidth, 115);

@@ -8,12 +8,11 @@ namespace vlm {
 std::unique_ptr<Gdiplus::Font> MakeDialogFont(const TFont& Font, int Dpi) {
   EnsureGraphics();
   const auto Family = ResolveFontFamily(Font.Name);
-  int Style = Gdiplus::FontStyleRegular;
-  if (Font.Bold) Style |= Gdiplus::FontStyleBold;
   // Sized in pixels at the screen's resolution so that the result does not depend on the
   // resolution GDI+ assumes for an off-screen bitmap.
   const float EmPixels = static_cast<float>(PixelsToPoints(Font.Height) * Dpi / 72.0);
-  return std::make_unique<Gdiplus::Font>(Family.get(), EmPixels, Style, Gdiplus::UnitPixel);
+  return std::make_unique<Gdiplus::Font>(Family.get(), EmPixels, GdipFontStyle(Font),
+                                         Gdiplus::UnitPixel);
 }
 
 int ScreenDpi() {

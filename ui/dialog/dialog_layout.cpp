@@ -3,22 +3,26 @@
 
 #include <algorithm>
 
+#include "ui/forms/dpi.h"
+
 namespace vlm {
 
 DialogLayout ComputeDialogLayout(const DialogLayoutInput& In) {
   DialogLayout L;
   const int Spacing = In.ButtonSpacing;
   const int Count = static_cast<int>(In.ButtonCaptions.size());
-  L.CellWidth = kMinButtonCellWidth;
-  L.CellHeight = kMinButtonCellHeight;
+  const auto Px = [&In](int Value) { return ScaleValue(Value, In.Scale); };
+  const int TextPadding = Px(10);
+  L.CellWidth = Px(kMinButtonCellWidth);
+  L.CellHeight = Px(kMinButtonCellHeight);
   for (const TextExtent& E : In.ButtonCaptions) {
-    L.CellWidth = std::max(L.CellWidth, E.Width + 10 + Spacing);
-    L.CellHeight = std::max(L.CellHeight, E.Height + 10 + Spacing);
+    L.CellWidth = std::max(L.CellWidth, E.Width + TextPadding + Spacing);
+    L.CellHeight = std::max(L.CellHeight, E.Height + TextPadding + Spacing);
   }
   const bool Vertical = In.ButtonLayout == TButtonLayout::Vertical;
   // The stacked layout gives each button a row of its own.
   const int CellsHigh = Vertical ? std::max(Count, 1) : 1;
-  L.Width = std::max(L.CellWidth, In.Caption.Width + 20);
+  L.Width = std::max(L.CellWidth, In.Caption.Width + 2 * TextPadding);
   L.Height = CellsHigh * L.CellHeight + In.CaptionHeight;
   L.Width += 2 * In.Margin;
   L.Height += 2 * In.Margin;
@@ -26,7 +30,7 @@ DialogLayout ComputeDialogLayout(const DialogLayoutInput& In) {
   if (RowWidth > L.Width - 2 * In.Margin) L.Width = RowWidth + 2 * In.Margin;
 
   const int M = In.Margin;
-  L.CaptionBand = RECT{M + 5, M, L.Width - 1 - M, M + In.CaptionHeight};
+  L.CaptionBand = RECT{M + Px(5), M, L.Width - 1 - M, M + In.CaptionHeight};
   L.ButtonArea = RECT{M, M + In.CaptionHeight, L.Width - M, L.Height - 1 - M};
 
   const int AreaWidth = L.ButtonArea.right - L.ButtonArea.left;

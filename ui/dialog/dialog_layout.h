@@ -22,6 +22,9 @@ struct DialogLayoutInput {
   int ButtonSpacing = 5;
   int Margin = 0;
   TButtonLayout ButtonLayout = TButtonLayout::Horizontal;
+  // The screen's resolution / 96. The sizes above are already device pixels; the rules' own
+  // fixed sizes (minimum cell, text padding, the caption band's inset) are scaled by it here.
+  double Scale = 1.0;
 };
 
 // The smallest button cell; a cell is a button plus one spacing.
@@ -41,7 +44,8 @@ struct DialogLayout {
   std::vector<RECT> Buttons;
 };
 
-// Cell: caption + 10 + spacing each way, at least 75 x 25, the largest over all buttons. Width:
+// At Scale 1 (96 dpi): cell: caption + 10 + spacing each way, at least 75 x 25, the largest over
+// all buttons. Width:
 // the cell, or the caption + 20 when wider; height: cell + caption band; both grow by twice the
 // margin; a row of buttons wider than that widens the dialog. Buttons are cell - spacing in size,
 // the row centred horizontally and each button centred vertically in the button area.

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ui/dialog/dialog_font.h"
+#include "ui/forms/dpi.h"
 
 namespace vlm {
 
@@ -108,9 +109,12 @@ DialogLayout TSmoothMessageDialog::ComputeLayout() const {
   DialogLayoutInput In;
   In.Caption = MeasureDialogText(FCaption, *Caption);
   for (const auto& B : Buttons) In.ButtonCaptions.push_back(MeasureDialogText(B.Caption, *Button));
-  In.CaptionHeight = CaptionHeight;
-  In.ButtonSpacing = ButtonSpacing;
-  In.Margin = Margin;
+  // The fonts follow the screen's resolution; the sizes given in pixels at 96 dpi follow too,
+  // so that the texts keep their room on a screen of higher resolution.
+  In.Scale = Dpi / 96.0;
+  In.CaptionHeight = ScaleValue(CaptionHeight, In.Scale);
+  In.ButtonSpacing = ScaleValue(ButtonSpacing, In.Scale);
+  In.Margin = ScaleValue(Margin, In.Scale);
   In.ButtonLayout = ButtonLayout;
   return ComputeDialogLayout(In);
 }

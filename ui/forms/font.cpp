@@ -19,18 +19,27 @@ std::unique_ptr<Gdiplus::FontFamily> ResolveFontFamily(const String& Name) {
   return std::unique_ptr<Gdiplus::FontFamily>(Gdiplus::FontFamily::GenericSansSerif()->Clone());
 }
 
+INT GdipFontStyle(const TFont& Font) {
+  INT Style = Gdiplus::FontStyleRegular;
+  if (Font.Bold) Style |= Gdiplus::FontStyleBold;
+  if (Font.Italic) Style |= Gdiplus::FontStyleItalic;
+  if (Font.Underline) Style |= Gdiplus::FontStyleUnderline;
+  return Style;
+}
+
 std::unique_ptr<Gdiplus::Font> CreateGdipFont(const TFont& Font) {
   const auto Family = ResolveFontFamily(Font.Name);
-  const INT Style = Font.Bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular;
   return std::make_unique<Gdiplus::Font>(Family.get(),
                                          static_cast<Gdiplus::REAL>(PixelsToPoints(Font.Height)),
-                                         Style, Gdiplus::UnitPoint);
+                                         GdipFontStyle(Font), Gdiplus::UnitPoint);
 }
 
 HFONT CreateWindowFont(const TFont& Font, double Scale) {
   LOGFONTW Log = {};
   Log.lfHeight = -static_cast<LONG>(std::lround(Font.Height * Scale));
   Log.lfWeight = Font.Bold ? FW_BOLD : FW_NORMAL;
+  Log.lfItalic = Font.Italic;
+  Log.lfUnderline = Font.Underline;
   Log.lfCharSet = DEFAULT_CHARSET;
   Log.lfQuality = CLEARTYPE_QUALITY;
   const String Name = Font.Name.substr(0, LF_FACESIZE - 1);

@@ -1,5 +1,5 @@
 // ui/forms/font.h -- fonts as the window describes them: a family, a character height in pixels
-// at 96 dpi, bold or regular, and a colour.
+// at 96 dpi, a colour, and the styles bold, italic and underline.
 #pragma once
 
 #include <memory>
@@ -15,7 +15,12 @@ struct TFont {
   int Height = 27;  // character height in pixels at 96 dpi
   bool Bold = false;
   TColor Color = clBlack;
+  bool Italic = false;
+  bool Underline = false;
 };
+
+// Bold, italic and underline of Font as a GDI+ font style.
+INT GdipFontStyle(const TFont& Font);
 
 // The character height as whole points at 96 dpi (27 px -> 20 pt, 64 px -> 48 pt).
 int PixelsToPoints(int PixelHeight);
