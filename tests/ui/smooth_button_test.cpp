@@ -107,14 +107,12 @@ TEST(TSmoothButton, DisabledButtonIgnoresKeysAndMouse) {
   EXPECT_EQ(AppDouble().InstallClicks, 0);
 }
 
-TEST(TSmoothButton, ClickStoresTheModalResultBeforeTheEvent) {
+TEST(TSmoothButton, ClickStoresTheModalResultIntoTheWindowBeforeTheEvent) {
   FreshAppDouble();
   TMainForm Form;
   Form.InstallButton->ModalResult = 3;
   int SeenInHandler = -1;
-  AppDouble().OnInstallClick = [&](TMainForm& F) {
-    SeenInHandler = F.InstallButton->LastModalResult();
-  };
+  AppDouble().OnInstallClick = [&](TMainForm& F) { SeenInHandler = F.ModalResult; };
   Form.InstallButton->Click();
   EXPECT_EQ(SeenInHandler, 3);
 }

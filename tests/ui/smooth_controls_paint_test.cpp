@@ -449,6 +449,19 @@ TEST(TSmoothStatusIndicatorPaint, RimLiesOnTheOuterPixelsOfThePill) {
   EXPECT_TRUE(Near(At(*I, 0, 0), 0xFFFFFF, 10)) << Show(At(*I, 0, 0));
 }
 
+TEST(TSmoothStatusIndicatorPaint, GlossKeepsInsideTheDiscAtItsTopCorners) {
+  ToggleOfWindow T;
+  // On black, so that white gloss outside the disc would show.
+  auto I = Render(T.Toggle.Width(), T.Toggle.Height(), [&](Gdiplus::Graphics& G) {
+    G.Clear(Gdiplus::Color(255, 0, 0, 0));
+    T.Toggle.Paint(G);
+  });
+  // (3, 3) lies outside the circle of radius 16 the body's corners follow.
+  EXPECT_TRUE(Near(At(*I, 3, 3), 0x000000, 10)) << Show(At(*I, 3, 3));
+  EXPECT_TRUE(Near(At(*I, T.Toggle.Width() - 4, 3), 0x000000, 10))
+      << Show(At(*I, T.Toggle.Width() - 4, 3));
+}
+
 TEST(TSmoothStatusIndicatorPaint, RedToggleShowsABlackCaptionInItsMiddle) {
   ToggleOfWindow T;
   T.Form.StartMenuCheckboxClick(&T.Toggle);

@@ -122,6 +122,21 @@ TEST(TSmoothProgressBar, LoweredMaximumPullsTheTargetDown) {
   EXPECT_EQ(T.Bar.ShownPosition(), 50);
 }
 
+TEST(TSmoothProgressBar, MaximumBelowTheShownPositionBecomesTheTargetDuringAGlide) {
+  BarOnForm T;
+  T.Bar.SetPosition(60);
+  for (int I = 0; I < 400; ++I) T.Bar.AnimationTick();
+  ASSERT_EQ(T.Bar.ShownPosition(), 60);
+  T.Bar.SetPosition(0);  // gliding back down from 60
+  T.Bar.AnimationTick();
+  T.Bar.SetMaximum(50);  // below the shown position: the target becomes 50
+  EXPECT_EQ(T.Bar.Position(), 50);
+  EXPECT_GT(T.Bar.ShownPosition(), 50);  // the shown position glides there
+  // A following 0 is a change of target during the glide: shown at once.
+  T.Bar.SetPosition(0);
+  EXPECT_EQ(T.Bar.ShownPosition(), 0);
+}
+
 TEST(TSmoothProgressBar, RaisedMinimumPullsTheTargetUp) {
   BarOnForm T;
   T.Bar.SetProgressAnimation(false);

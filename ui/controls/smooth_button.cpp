@@ -50,7 +50,7 @@ void TSmoothButton::SetAppearance(const TSmoothButtonAppearance& Value) {
 }
 
 void TSmoothButton::Click() {
-  FLastModalResult = ModalResult;
+  Parent().ModalResult = ModalResult;
   if (OnClick) OnClick(this);
 }
 
@@ -104,6 +104,8 @@ LRESULT TSmoothButton::WndProc(UINT Msg, WPARAM W, LPARAM L) {
       const bool WasPressed = std::exchange(FPressed, false);
       if (GetCapture() == Handle()) ReleaseCapture();
       if (!WasPressed || !Enabled()) return 0;
+      // The click comes first, its work shown on the released face; the press is shown
+      // after it, as the flash.
       SetPressState(false, FMouseInside);
       Click();
       Flash();
@@ -118,7 +120,9 @@ LRESULT TSmoothButton::WndProc(UINT Msg, WPARAM W, LPARAM L) {
         TRACKMOUSEEVENT Track = {sizeof(Track), TME_LEAVE, Handle(), 0};
         TrackMouseEvent(&Track);
       }
-      SetPressState(Inside ? FDown || (FPressed && Inside) : false, Inside);
+      // Entering marks the mouse inside; leaving also ends the pressed look (a held press
+      // coming back does not show it again).
+      SetPressState(Inside && FDown, Inside);
       return 0;
     }
     case WM_MOUSELEAVE: SetPressState(false, false); return 0;

@@ -38,9 +38,8 @@ public:
   bool ShowFocus = true;
   // Handed to the owning window before OnClick runs (0 for the window's buttons).
   int ModalResult = 0;
-  int LastModalResult() const { return FLastModalResult; }
 
-  // Raises the click: stores ModalResult, then runs OnClick.
+  // Raises the click: stores ModalResult into the owning window, then runs OnClick.
   void Click();
 
   bool Down() const { return FDown; }
@@ -72,7 +71,6 @@ private:
   bool FDown = false;
   bool FMouseInside = false;
   bool FPressed = false;  // a mouse press started on the button and its release is awaited
-  int FLastModalResult = 0;
   // The face rendered at the control's size in 32-bit colour with alpha (transparent outside
   // the rounded face); stale after any change of size, caption, enabled state, focus, mouse
   // inside, down state, colour or appearance.

@@ -50,7 +50,13 @@ void PaintArea(Gdiplus::Graphics& G, Gdiplus::Brush* Brush, const Gdiplus::RectF
 
 void AddRoundedRectangle(Gdiplus::GraphicsPath& Path, const Gdiplus::RectF& R, float Radius,
                          TRoundingType Corners) {
-  const float D = std::min({Radius * 2, R.Width, R.Height});
+  // A corner's arc takes half its diameter from each side it touches: with only the top (or
+  // bottom) corners rounded the height may hold the whole radius, likewise the width with only
+  // the left (or right) ones.
+  const bool Horizontal = Corners == TRoundingType::Top || Corners == TRoundingType::Bottom;
+  const bool Vertical = Corners == TRoundingType::Left || Corners == TRoundingType::Right;
+  const float D = std::min({Radius * 2, Vertical ? 2 * R.Width : R.Width,
+                            Horizontal ? 2 * R.Height : R.Height});
   if (Radius <= 0 || Corners == TRoundingType::None || D <= 0) {
     Path.AddRectangle(R);
     return;

@@ -52,18 +52,27 @@ void TSmoothProgressBar::SetPosition(double Value) {
 void TSmoothProgressBar::SetMaximum(double Value) {
   if (Value == FMaximum) return;
   FMaximum = Value;
-  // The target never lies beyond a lowered maximum; the shown position follows at once when
-  // the bar does not glide.
-  if (FTarget > FMaximum) FTarget = FMaximum;
-  if (FShown > FMaximum && !FProgressAnimation) FShown = FMaximum;
+  // A maximum below the shown position becomes the target (so a following position, 0 say, is
+  // a change that shows at once); the shown position follows at once when the bar does not
+  // glide. A target beyond the new maximum is lowered to it in any case.
+  if (FMaximum < FShown) {
+    FTarget = FMaximum;
+    if (!FProgressAnimation) FShown = FMaximum;
+  } else if (FTarget > FMaximum) {
+    FTarget = FMaximum;
+  }
   Invalidate();
 }
 
 void TSmoothProgressBar::SetMinimum(double Value) {
   if (Value == FMinimum) return;
   FMinimum = Value;
-  if (FTarget < FMinimum) FTarget = FMinimum;
-  if (FShown < FMinimum && !FProgressAnimation) FShown = FMinimum;
+  if (FMinimum > FShown) {
+    FTarget = FMinimum;
+    if (!FProgressAnimation) FShown = FMinimum;
+  } else if (FTarget < FMinimum) {
+    FTarget = FMinimum;
+  }
   Invalidate();
 }
 
@@ -124,7 +133,9 @@ Gdiplus::RectF TSmoothProgressBar::InnerBox(int W, int H) const {
   const float Inset = ProgressFill.BorderColor != clNone && ProgressFill.BorderWidth > 0
                           ? static_cast<float>(ProgressFill.BorderWidth)
                           : 0;
-  return Gdiplus::RectF(Inset, Inset, W - 2 * Inset, H - 2 * Inset);
+  // The trough's rectangle (0, 0, W - 1, H - 1), inset by the outline on every side: at 100 %
+  // the part's outline lies inside the trough's, right and bottom as left and top.
+  return Gdiplus::RectF(Inset, Inset, W - 1 - 2 * Inset, H - 1 - 2 * Inset);
 }
 
 void TSmoothProgressBar::Paint() {
@@ -169,7 +180,7 @@ void TSmoothProgressBar::PaintBar(Gdiplus::Graphics& G, int W, int H) {
   // 2. The filled part, from the inner box's left edge.
   const Gdiplus::RectF Inner = InnerBox(W, H);
   const float Filled = static_cast<float>(FilledFraction() * std::max(0.0f, Inner.Width));
-  const Gdiplus::RectF Part(Inner.X, Inner.Y, Filled, Inner.Height - 1);
+  const Gdiplus::RectF Part(Inner.X, Inner.Y, Filled, Inner.Height);
   if (Filled > 0) PaintFill(G, ProgressFill, Part);
   // 3. Shadows: 10-pixel bands of black fading from opacity 30 at each end of the filled part
   // and of the inner box to nothing inwards.

@@ -39,6 +39,8 @@ void TSmoothStatusIndicator::Paint(Gdiplus::Graphics& G) {
   Pill.Rounding = static_cast<int>(std::lround(Body.Height / 2));
   Pill.RoundingType = TRoundingType::Both;
   PaintFill(G, Pill, Body);
+  if (!FCaption.empty()) PaintCaption(G);
+  // The gloss lies over the upper half of the body and of the caption.
   if (FAppearance.Glow) {
     const Gdiplus::RectF Upper(Body.X, Body.Y, Body.Width, Body.Height / 2);
     Gdiplus::LinearGradientBrush Gloss(
@@ -49,18 +51,29 @@ void TSmoothStatusIndicator::Paint(Gdiplus::Graphics& G) {
     AddRoundedRectangle(Path, Upper, static_cast<float>(Pill.Rounding), TRoundingType::Top);
     G.FillPath(&Gloss, &Path);
   }
-  if (FCaption.empty()) return;
+}
+
+void TSmoothStatusIndicator::PaintCaption(Gdiplus::Graphics& G) {
   const auto Font = CreateGdipFont(FAppearance.Font);
+  // x = Spacing + (W - 2 Spacing - text width) / 2 and y = (H - text height) / 2: the measured
+  // text centred in the control inset by Spacing on the left and right, as the format's centre
+  // alignment places it.
   Gdiplus::StringFormat Format(Gdiplus::StringFormatFlagsNoWrap);
-  Gdiplus::RectF Measured;
-  G.MeasureString(WidePtr(FCaption), static_cast<INT>(FCaption.size()), Font.get(),
-                  Gdiplus::RectF(0, 0, 10000, 10000), &Format, &Measured);
-  const float X = FAppearance.Spacing + (Width() - 2.0f * FAppearance.Spacing - Measured.Width) / 2;
-  const float Y = (Height() - Measured.Height) / 2;
+  Format.SetAlignment(Gdiplus::StringAlignmentCenter);
+  Format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
+  const Gdiplus::RectF Room(static_cast<float>(FAppearance.Spacing), 0,
+                            Width() - 2.0f * FAppearance.Spacing, static_cast<float>(Height()));
+  // The caption is filled as the glyphs' outlines: anti-aliased and in its real weight at every
+  // size, also where a font carries hand-made bitmaps for small sizes that text drawing would
+  // pick instead (thin, jagged and without the bold weight).
+  Gdiplus::FontFamily Family;
+  Font->GetFamily(&Family);
+  const float EmPixels = Font->GetSize() * G.GetDpiY() / 72.0f;
+  Gdiplus::GraphicsPath Glyphs;
+  Glyphs.AddString(WidePtr(FCaption), static_cast<INT>(FCaption.size()), &Family,
+                   Font->GetStyle(), EmPixels, Room, &Format);
   Gdiplus::SolidBrush Text(ToGdipColor(FAppearance.Font.Color, 255));
-  G.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAlias);
-  G.DrawString(WidePtr(FCaption), static_cast<INT>(FCaption.size()), Font.get(),
-               Gdiplus::RectF(X, Y, Measured.Width, Measured.Height), &Format, &Text);
+  G.FillPath(&Text, &Glyphs);
 }
 
 }  // namespace vlm

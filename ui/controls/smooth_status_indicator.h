@@ -32,6 +32,9 @@ public:
   void Paint(Gdiplus::Graphics& G) override;
 
 private:
+  // The caption centred in the control, in the appearance font and its colour.
+  void PaintCaption(Gdiplus::Graphics& G);
+
   String FCaption = u"0";
   TSmoothStatusAppearance FAppearance;
 };

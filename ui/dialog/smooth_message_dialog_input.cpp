@@ -119,8 +119,11 @@ void TSmoothMessageDialog::MouseMove(POINT P) {
 
 void TSmoothMessageDialog::MouseUp(POINT P) {
   if (FDragging) {
+    // The end of a drag by the caption band: a release like any other clears the marks.
     FDragging = false;
     if (GetCapture() == FWindow) ReleaseCapture();
+    ClearMarks();
+    Repaint();
     return;
   }
   const int Pressed = FPressedIndex;

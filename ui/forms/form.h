@@ -33,6 +33,10 @@ public:
   void Show();
   bool Showing() const { return IsWindowVisible(FHandle) != FALSE; }
 
+  // The result of a modal window, stored by a button's click (its ModalResult) before the
+  // button's click event runs. The main window runs modeless and reads it nowhere.
+  int ModalResult = 0;
+
   // The close button's request. The form's rule: hide the window and ask the application to
   // terminate (the program ends once control is back in the message loop).
   virtual void CloseRequested();
