@@ -10,9 +10,8 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
+source scripts/fuzz_common.sh
 seconds=${1:-600}
-cxx=${CXX:-clang++}
-out=build/fuzz
 corpus=$out/extract-corpus
 crashes=$out/extract-crashes
 mkdir -p "$out" "$corpus" "$crashes"
@@ -20,29 +19,9 @@ mkdir -p "$out" "$corpus" "$crashes"
 sources=(tests/fuzz/extract_fuzz.cpp zip/engine/*.cpp zip/engine/posix/*.cpp runtime/*.cpp
          runtime/posix/*.cpp)
 echo "building $out/extract_fuzz"
-"$cxx" -std=c++20 -g -O1 -I. -DVZ_ENGINE_BUILD -fsanitize=fuzzer,address,undefined \
-  -fno-sanitize-recover=undefined -fno-omit-frame-pointer "${sources[@]}" -lz -ldl \
+"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer -DVZ_ENGINE_BUILD "${sources[@]}" -lz -ldl \
   -o "$out/extract_fuzz"
 
-# Seeds: the test archives below 64 KiB, each with option bytes 0 (plain) and 1 (folder names).
-if [ -z "$(ls -A "$corpus")" ]; then
-  archives=$(mktemp -d)
-  python3 tests/zip/engine/make_test_archives.py "$archives" >/dev/null
-  for f in "$archives"/*.zip; do
-    [ "$(stat -c %s "$f")" -lt 65536 ] || continue
-    for opt in 0 1; do
-      { printf "\\x0$opt"; cat "$f"; } > "$corpus/seed-$opt-$(basename "$f")"
-    done
-  done
-  rm -rf "$archives"
-fi
+seed_with_engine_archives "$corpus"
 
-echo "fuzzing for $seconds s"
-start=$(date +%s)
-set +e
-"$out/extract_fuzz" "$corpus" -max_total_time="$seconds" -max_len=65536 -timeout=20 -rss_limit_mb=2048 \
-  -artifact_prefix="$crashes/" -print_final_stats=1
-status=$?
-set -e
-echo "fuzzing ended after $(( $(date +%s) - start )) s with status $status"
-exit $status
+run_fuzzer "$out/extract_fuzz" "$corpus" "$crashes" "$seconds" 65536 20

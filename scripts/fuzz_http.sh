@@ -12,12 +12,11 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
+source scripts/fuzz_common.sh
 seconds=${1:-600}
 shift || true
 targets=("$@")
 [ ${#targets[@]} -gt 0 ] || targets=(http_uri_fuzz http_header_fuzz http_reply_fuzz)
-cxx=${CXX:-clang++}
-out=build/fuzz
 mkdir -p "$out"
 
 seed() { [ -e "$1/$2" ] || printf '%b' "$3" > "$1/$2"; }
@@ -41,21 +40,12 @@ seeds() {
 status=0
 for target in "${targets[@]}"; do
   echo "building $out/$target"
-  "$cxx" -std=c++20 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-    -fno-omit-frame-pointer "tests/fuzz/$target.cpp" http/*.cpp runtime/*.cpp runtime/posix/*.cpp \
-    -o "$out/$target"
+  "$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer "tests/fuzz/$target.cpp" http/*.cpp runtime/*.cpp \
+    runtime/posix/*.cpp -o "$out/$target"
   corpus=$out/$target-corpus
   crashes=$out/$target-crashes
   mkdir -p "$corpus" "$crashes"
   seeds "$corpus"
-  echo "fuzzing $target for $seconds s"
-  start=$(date +%s)
-  set +e
-  "$out/$target" "$corpus" -max_total_time="$seconds" -max_len=8192 -timeout=10 \
-    -rss_limit_mb=2048 -artifact_prefix="$crashes/" -print_final_stats=1
-  result=$?
-  set -e
-  echo "$target ended after $(( $(date +%s) - start )) s with status $result"
-  [ $result -eq 0 ] || status=$result
+  run_fuzzer "$out/$target" "$corpus" "$crashes" "$seconds" 8192 10 || status=$?
 done
 exit $status

@@ -11,16 +11,14 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
+source scripts/fuzz_common.sh
 seconds=${1:-600}
-cxx=${CXX:-clang++}
-out=build/fuzz
 corpus=$out/inflate-corpus
 crashes=$out/inflate-crashes
 mkdir -p "$out" "$corpus" "$crashes"
 
 echo "building $out/inflate_fuzz"
-"$cxx" -std=c++20 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -fno-omit-frame-pointer tests/fuzz/inflate_fuzz.cpp zip/engine/inflater.cpp -lz -o "$out/inflate_fuzz"
+"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer tests/fuzz/inflate_fuzz.cpp zip/engine/inflater.cpp -lz -o "$out/inflate_fuzz"
 
 # Seeds: raw Deflate streams of text, runs and random bytes at several levels; the first byte
 # picks the mode and the read size (0: Deflate, whole input; 1: Deflate64; 14: Deflate, 7 bytes).
@@ -45,12 +43,4 @@ for name, data in samples.items():
                     f.write(bytes([mode]) + stream)
 PY
 
-echo "fuzzing for $seconds s"
-start=$(date +%s)
-set +e
-"$out/inflate_fuzz" "$corpus" -max_total_time="$seconds" -max_len=65536 -timeout=20 -rss_limit_mb=2048 \
-  -artifact_prefix="$crashes/" -print_final_stats=1
-status=$?
-set -e
-echo "fuzzing ended after $(( $(date +%s) - start )) s with status $status"
-exit $status
+run_fuzzer "$out/inflate_fuzz" "$corpus" "$crashes" "$seconds" 65536 20

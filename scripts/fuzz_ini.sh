@@ -9,17 +9,15 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
+source scripts/fuzz_common.sh
 seconds=${1:-600}
-cxx=${CXX:-clang++}
-out=build/fuzz
 corpus=$out/ini-corpus
 crashes=$out/ini-crashes
 mkdir -p "$out" "$corpus" "$crashes"
 
 sources=(tests/fuzz/ini_fuzz.cpp ini/*.cpp runtime/*.cpp runtime/posix/*.cpp)
 echo "building $out/ini_fuzz"
-"$cxx" -std=c++20 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -fno-omit-frame-pointer "${sources[@]}" -o "$out/ini_fuzz"
+"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer "${sources[@]}" -o "$out/ini_fuzz"
 
 # A few seeds in the shapes the program meets: a deployment record, odd headers, byte-order marks.
 seed() { [ -e "$corpus/$1" ] || printf '%b' "$2" > "$corpus/$1"; }
@@ -31,12 +29,4 @@ seed utf16le '\x00\xff\xfe[\x00s\x00]\x00\n\x00k\x00=\x00v\x00'
 seed binary '\x00[s]\nb=0A1bZZ42\nd=2024-05-06 13:45\nf=1.5E-7\n'
 if [ -d tests/fuzz/ini-seeds ]; then cp -n tests/fuzz/ini-seeds/* "$corpus"/ 2>/dev/null || true; fi
 
-echo "fuzzing for $seconds s"
-start=$(date +%s)
-set +e
-"$out/ini_fuzz" "$corpus" -max_total_time="$seconds" -max_len=4096 -timeout=10 -rss_limit_mb=2048 \
-  -artifact_prefix="$crashes/" -print_final_stats=1
-status=$?
-set -e
-echo "fuzzing ended after $(( $(date +%s) - start )) s with status $status"
-exit $status
+run_fuzzer "$out/ini_fuzz" "$corpus" "$crashes" "$seconds" 4096 10

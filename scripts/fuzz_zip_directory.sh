@@ -11,17 +11,16 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
+source scripts/fuzz_common.sh
 seconds=${1:-600}
-cxx=${CXX:-clang++}
-out=build/fuzz
 corpus=$out/zip-directory-corpus
 crashes=$out/zip-directory-crashes
 mkdir -p "$out" "$corpus" "$crashes"
 
-sources=(tests/fuzz/zip_directory_fuzz.cpp zip/*.cpp runtime/*.cpp runtime/posix/*.cpp)
+sources=(tests/fuzz/zip_directory_fuzz.cpp zip/*.cpp zip/posix/*.cpp runtime/*.cpp
+         runtime/posix/*.cpp)
 echo "building $out/zip_directory_fuzz"
-"$cxx" -std=c++20 -g -O1 -I. -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-  -fno-omit-frame-pointer "${sources[@]}" -lz -o "$out/zip_directory_fuzz"
+"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer "${sources[@]}" -lz -ldl -o "$out/zip_directory_fuzz"
 
 # Seeds: each archive once per first byte 0x00 (automatic names) and 0x0B (UTF-8, directory-only
 # entries shown).
@@ -39,12 +38,4 @@ if [ -d ../shared/testdata/zip ]; then
   done < <(find ../shared/testdata/zip -type f -size -200k ! -name '*.md' ! -name '*.tsv')
 fi
 
-echo "fuzzing for $seconds s"
-start=$(date +%s)
-set +e
-"$out/zip_directory_fuzz" "$corpus" -max_total_time="$seconds" -max_len=70000 -timeout=10 \
-  -rss_limit_mb=2048 -artifact_prefix="$crashes/" -print_final_stats=1
-status=$?
-set -e
-echo "fuzzing ended after $(( $(date +%s) - start )) s with status $status"
-exit $status
+run_fuzzer "$out/zip_directory_fuzz" "$corpus" "$crashes" "$seconds" 70000 10

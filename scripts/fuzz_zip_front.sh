@@ -11,42 +11,20 @@
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
 
+source scripts/fuzz_common.sh
 seconds=${1:-600}
-cxx=${CXX:-clang++}
-out=build/fuzz
 corpus=$out/zip-front-corpus
 crashes=$out/zip-front-crashes
 mkdir -p "$out" "$corpus" "$crashes"
-flags=(-std=c++20 -g -O1 -I. -fsanitize=address,undefined -fno-sanitize-recover=undefined
-       -fno-omit-frame-pointer)
 
 echo "building $out/libvlmzip190.so"
-"$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link -fPIC -shared -fvisibility=hidden -DVZ_ENGINE_BUILD \
+"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer-no-link -fPIC -shared -fvisibility=hidden -DVZ_ENGINE_BUILD \
   zip/engine/*.cpp zip/engine/posix/*.cpp runtime/*.cpp runtime/posix/*.cpp -lz -ldl \
   -o "$out/libvlmzip190.so"
 echo "building $out/zip_front_fuzz"
-"$cxx" "${flags[@]}" -fsanitize=fuzzer tests/fuzz/zip_front_fuzz.cpp zip/*.cpp zip/posix/*.cpp \
+"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer tests/fuzz/zip_front_fuzz.cpp zip/*.cpp zip/posix/*.cpp \
   runtime/*.cpp runtime/posix/*.cpp -lz -ldl -o "$out/zip_front_fuzz"
 
-# Seeds: the engine's test archives below 64 KiB, plain and with folder names.
-if [ -z "$(ls -A "$corpus")" ]; then
-  archives=$(mktemp -d)
-  python3 tests/zip/engine/make_test_archives.py "$archives" >/dev/null
-  for f in "$archives"/*.zip; do
-    [ "$(stat -c %s "$f")" -lt 65536 ] || continue
-    for opt in 0 1; do
-      { printf "\\x0$opt"; cat "$f"; } > "$corpus/seed-$opt-$(basename "$f")"
-    done
-  done
-  rm -rf "$archives"
-fi
+seed_with_engine_archives "$corpus"
 
-echo "fuzzing for $seconds s"
-start=$(date +%s)
-set +e
-"$out/zip_front_fuzz" "$corpus" -max_total_time="$seconds" -max_len=65536 -timeout=20 \
-  -rss_limit_mb=2048 -artifact_prefix="$crashes/" -print_final_stats=1
-status=$?
-set -e
-echo "fuzzing ended after $(( $(date +%s) - start )) s with status $status"
-exit $status
+run_fuzzer "$out/zip_front_fuzz" "$corpus" "$crashes" "$seconds" 65536 20
