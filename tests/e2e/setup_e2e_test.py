@@ -23,6 +23,8 @@ and installs into the default folder c:\\vlmv2. Scenarios:
 - the descriptor answered 404: error box with the status line, nothing written, button disabled;
 - a package that is no zip archive, both toggles off: the zip component's dialog is answered and
   the installation still finishes, without links;
+- a 144 dpi screen: the window 1.5 times its size with the controls in their scaled places, the
+  confirmation dialog about 1.5 times its 96 dpi size;
 - Alt+F4 while the sequence waits for the runtime-engine stand-in: the wait ends at once, the
   remaining steps run (the stand-in's file, still in use, stays) and the program ends.
 
@@ -48,6 +50,7 @@ import script_checks  # noqa: E402
 
 INSTALL_FOLDER = "c:\\vlmv2"
 ENGINE_KEY = r"HKCU\Software\Velmora\RuntimeEngine"
+DPI_KEY = r"HKCU\Control Panel\Desktop"  # its LogPixels sets wine's screen resolution
 LINK_NAME = "Velmora v2.lnk"
 SWITCHES = "/sp- /verysilent /norestart"
 SYSMOD_CONFIG = b"[SysMod]\r\nsysmods=vlmv2sysmodhttpsvr.bpl\r\n"
@@ -90,6 +93,7 @@ class Context:
         self.shots = args.screenshots
         self.folder = None  # host path of c:\vlmv2, known once the prefix exists
         self.links = []
+        self.dialog_size = None  # the confirmation dialog's size at 96 dpi, once seen
 
     def check(self, *args):
         return self.t.check(*args)
@@ -395,6 +399,7 @@ def scenario_refuse(c):
                 return
             time.sleep(0.3)  # the layered window's first image reaches the screen
             check_dialog_pixels(c, run, dialog, c.shot(run, "refuse-dialog.png"))
+            c.dialog_size = _size(dialog["rect"])
             time.sleep(0.5)
             c.check(f"{label}: the Enter that started the installation does not answer it",
                     any(w["hwnd"] == dialog["hwnd"] for w in run.top_windows()))
@@ -442,6 +447,66 @@ def check_dialog_pixels(c, run, dialog, shown):
     colour = shown.at(*to_client(d_left + 6, y))
     c.check("dialog: the body beside the buttons is light blue-grey",
             min(colour) >= 170 and colour[2] >= colour[0] + 10, str(colour))
+
+
+def scenario_high_dpi(c):
+    """The window and the confirmation dialog on a 144 dpi screen (the prefix's LogPixels for the
+    time of the scenario): every length 1.5 times its 96 dpi value."""
+    label = "144 dpi"
+    c.reset(keep_folder=True)
+    os.makedirs(c.folder, exist_ok=True)
+    before = (c.prefix.reg_query(DPI_KEY) or {}).get("LogPixels")
+    c.prefix.run("reg", "add", DPI_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", "144", "/f")
+    try:
+        run, _ = c.start("dpi")
+        try:
+            main = run.main
+            c.check(f"{label}: client area is 1155 x 690", _size(main["client"]) == (1155, 690),
+                    str(main["client"]))
+            idle = c.shot(run, "idle-144dpi.png")
+            for name, point, want in (("white ground", (5, 450), WHITE),
+                                      ("start-menu toggle lime", (34, 160), LIME)):
+                colour = pixel(run, idle, point)
+                c.check(f"{label}: {name} at its scaled place", drv.near(colour, want, 40),
+                        str(colour))
+            colour = pixel(run, idle, BUTTON_BAND)
+            c.check(f"{label}: the button's band at its scaled place", grey(colour, 70, 110),
+                    str(colour))
+            run.press_install(by_keys=True)
+            dialog = run.wait_overwrite_dialog()
+            if not c.check(f"{label}: the confirmation dialog appears", dialog is not None,
+                           str(run.top_windows())):
+                return
+            width, height = _size(dialog["rect"])
+            # At least the scaled caption band (75) and the scaled minimum cell (38).
+            c.check(f"{label}: the dialog's fixed sizes are scaled", height >= 75 + 38,
+                    str(dialog["rect"]))
+            if c.dialog_size:
+                c.check(f"{label}: the dialog is about 1.5 times its 96 dpi size",
+                        all(1.35 <= new / old <= 1.65
+                            for new, old in zip((width, height), c.dialog_size)),
+                        f"{(width, height)} against {c.dialog_size}")
+            time.sleep(0.3)
+            main = run.refresh()
+            c.shot(run, "confirm-144dpi.png", box=_union(main["client"], dialog["rect"]))
+            run.answer_overwrite(dialog, yes=False, by_keys=True)
+            c.check(f"{label}: Enter chooses \"No\" and closes the dialog",
+                    run.wait_gone(dialog["hwnd"]))
+            run.close()
+            c.check(f"{label}: closing the window ends the program", run.wait_exit(30) is not None)
+        finally:
+            run.stop()
+    finally:
+        if before:
+            kind, data = before
+            data = str(int(data, 16)) if kind == "REG_DWORD" else data
+            c.prefix.run("reg", "add", DPI_KEY, "/v", "LogPixels", "/t", kind, "/d", data, "/f")
+        else:
+            c.prefix.run("reg", "delete", DPI_KEY, "/v", "LogPixels", "/f")
+
+
+def _size(rect):
+    return rect[2] - rect[0], rect[3] - rect[1]
 
 
 def _union(a, b):
@@ -666,6 +731,7 @@ def main():
         ("staging", lambda c: scenario_flag(c, "/staging", "staging", (0, 0), by_keys=False)),
         ("notfound", scenario_descriptor_404),
         ("notzip", scenario_not_a_zip),
+        ("dpi", scenario_high_dpi),
         ("close", scenario_close_while_installing),  # last: the stand-in outlives the program
     ]
     only = set(args.only.split(",")) if args.only else None
