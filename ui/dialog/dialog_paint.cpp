@@ -11,7 +11,13 @@ namespace vlm {
 
 namespace {
 
-constexpr float kButtonRadius = 4;
+constexpr float kButtonRadius = 4;  // at 96 dpi, like every length here
+
+// Fill with its corner radius scaled to the screen's resolution.
+TSmoothFill Scaled(TSmoothFill Fill, double Scale) {
+  Fill.Rounding = ScaleValue(Fill.Rounding, Scale);
+  return Fill;
+}
 
 // The dialog's areas run from their left/top to their right/bottom edge coordinates.
 Gdiplus::RectF AreaOf(const RECT& R) {
@@ -37,10 +43,10 @@ TColor StateColor(const TSmoothMessageDialogButton& B, const DialogButtonState& 
 
 void PaintButton(Gdiplus::Graphics& G, const TSmoothMessageDialogButton& B, const RECT& Cell,
                  const DialogButtonState& Mark, bool Focused, const Gdiplus::Font& Font,
-                 TColor TextColor) {
+                 TColor TextColor, float Radius) {
   const Gdiplus::RectF Shape = ButtonShape(Cell);
   Gdiplus::GraphicsPath Body;
-  AddRoundedRectangle(Body, Shape, kButtonRadius, TRoundingType::Both);
+  AddRoundedRectangle(Body, Shape, Radius, TRoundingType::Both);
   const TColor Face = StateColor(B, Mark, Focused);
   if (Face != clNone) {
     Gdiplus::SolidBrush Brush(ToGdipColor(Face, B.Opacity));
@@ -51,7 +57,7 @@ void PaintButton(Gdiplus::Graphics& G, const TSmoothMessageDialogButton& B, cons
   const Gdiplus::RectF Upper(Shape.X, Shape.Y, Shape.Width, Shape.Height / 2);
   if (Upper.Height >= 1) {
     Gdiplus::GraphicsPath Gloss;
-    AddRoundedRectangle(Gloss, Upper, kButtonRadius, TRoundingType::Top);
+    AddRoundedRectangle(Gloss, Upper, Radius, TRoundingType::Top);
     const Gdiplus::RectF BrushRect(Upper.X, Upper.Y - 0.5f, Upper.Width, Upper.Height + 1.0f);
     Gdiplus::LinearGradientBrush Brush(BrushRect, Gdiplus::Color(125, 255, 255, 255),
                                        Gdiplus::Color(30, 255, 255, 255),
@@ -79,7 +85,7 @@ void PaintButton(Gdiplus::Graphics& G, const TSmoothMessageDialogButton& B, cons
     // A dotted black frame one pixel outside the button's edge.
     const Gdiplus::RectF Outer(Shape.X - 1, Shape.Y - 1, Shape.Width + 2, Shape.Height + 2);
     Gdiplus::GraphicsPath Frame;
-    AddRoundedRectangle(Frame, Outer, kButtonRadius, TRoundingType::Both);
+    AddRoundedRectangle(Frame, Outer, Radius, TRoundingType::Both);
     Gdiplus::Pen Pen(Gdiplus::Color(255, 0, 0, 0), 1);
     Pen.SetDashStyle(Gdiplus::DashStyleDot);
     G.DrawPath(&Pen, &Frame);
@@ -140,14 +146,15 @@ DialogImage TSmoothMessageDialog::Render(const DialogLayout& L, int Focused,
     G.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     G.Clear(Gdiplus::Color(0, 0, 0, 0));
 
-    PaintFill(G, Fill, AreaOf(RECT{0, 0, L.Width - 1, L.Height - 1}));
-    PaintFill(G, ButtonAreaFill, AreaOf(L.ButtonArea));
+    const double Scale = Dpi / 96.0;
+    PaintFill(G, Scaled(Fill, Scale), AreaOf(RECT{0, 0, L.Width - 1, L.Height - 1}));
+    PaintFill(G, Scaled(ButtonAreaFill, Scale), AreaOf(L.ButtonArea));
     for (size_t I = 0; I < Buttons.size() && I < L.Buttons.size(); ++I) {
       const DialogButtonState Mark = I < Marks.size() ? Marks[I] : DialogButtonState{};
       PaintButton(G, Buttons[I], L.Buttons[I], Mark, static_cast<int>(I) == Focused, *ButtonGdiFont,
-                  ButtonFont.Color);
+                  ButtonFont.Color, static_cast<float>(kButtonRadius * Scale));
     }
-    PaintFill(G, CaptionFill, AreaOf(L.CaptionBand));
+    PaintFill(G, Scaled(CaptionFill, Scale), AreaOf(L.CaptionBand));
     if (!FCaption.empty() && CaptionFont.Color != clNone) {
       const TextExtent Extent = MeasureDialogText(FCaption, *CaptionGdiFont);
       const Gdiplus::PointF At =
