@@ -121,12 +121,22 @@ class Context:
                                 **faults)
 
     def start(self, name, *args):
-        """setup.exe copied into C:\\e2e\\<name>, started with args; (run, host exe folder)."""
-        folder, exe = drv.copy_setup(self.prefix, self.args.setup, "e2e/" + name)
-        run = drv.SetupRun(self.prefix, self.probe, exe, args,
-                           log=os.path.join(self.work, f"{name}.log"))
-        run.wait_main_window()
-        return run, folder
+        """setup.exe copied into C:\\e2e\\<name>, started with args; (run, host exe folder).
+        A start that ends before any window appears is tried once more (wine on a loaded
+        machine has ended a start at once with exit code 1 and no output); a second such end,
+        or a window that never appears, is an error."""
+        for attempt in (1, 2):
+            folder, exe = drv.copy_setup(self.prefix, self.args.setup, "e2e/" + name)
+            run = drv.SetupRun(self.prefix, self.probe, exe, args,
+                               log=os.path.join(self.work, f"{name}.log"))
+            try:
+                run.wait_main_window()
+                return run, folder
+            except drv.DriverError as error:
+                if attempt == 2 or run.process.poll() is None:
+                    raise
+                print(f"note: {name}: {error} before any window appeared; starting it again",
+                      flush=True)
 
     def shot(self, run, name, window=None, box=None):
         """Saves a screenshot (in --screenshots, else in the work folder) and returns its pixels.
