@@ -3,6 +3,7 @@
 #include "ui/dialog/smooth_message_dialog.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "ui/dialog/dialog_font.h"
 #include "ui/forms/dpi.h"
@@ -92,18 +93,15 @@ void PaintButton(Gdiplus::Graphics& G, const TSmoothMessageDialogButton& B, cons
   }
 }
 
-// The caption's top-left corner inside its band.
-Gdiplus::PointF CaptionOrigin(TCaptionLocation Location, const RECT& Band, TextExtent Text,
-                              int CustomLeft, int CustomTop) {
-  const int W = Band.right - Band.left, H = Band.bottom - Band.top;
-  if (Location == TCaptionLocation::Custom)
-    return Gdiplus::PointF(static_cast<float>(Band.left + CustomLeft),
-                           static_cast<float>(Band.top + CustomTop));
-  const int Cell = static_cast<int>(Location);
-  const int Column = Cell % 3, Row = Cell / 3;
-  const int X = Column == 0 ? 0 : Column == 1 ? (W - Text.Width) / 2 : W - Text.Width;
-  const int Y = Row == 0 ? 0 : Row == 1 ? (H - Text.Height) / 2 : H - Text.Height;
-  return Gdiplus::PointF(static_cast<float>(Band.left + X), static_cast<float>(Band.top + Y));
+// The caption's top-left corner inside its band, on whole pixels (halves cut towards zero).
+Gdiplus::PointF CaptionOriginInBand(TCaptionLocation Location, const RECT& Band, TextExtent Text,
+                                    int CustomLeft, int CustomTop) {
+  const Gdiplus::PointF At =
+      CaptionOrigin(Location, static_cast<float>(Band.right - Band.left),
+                    static_cast<float>(Band.bottom - Band.top), static_cast<float>(Text.Width),
+                    static_cast<float>(Text.Height), static_cast<float>(CustomLeft),
+                    static_cast<float>(CustomTop));
+  return Gdiplus::PointF(Band.left + std::trunc(At.X), Band.top + std::trunc(At.Y));
 }
 
 }  // namespace
@@ -158,7 +156,7 @@ DialogImage TSmoothMessageDialog::Render(const DialogLayout& L, int Focused,
     if (!FCaption.empty() && CaptionFont.Color != clNone) {
       const TextExtent Extent = MeasureDialogText(FCaption, *CaptionGdiFont);
       const Gdiplus::PointF At =
-          CaptionOrigin(CaptionLocation, L.CaptionBand, Extent, CaptionLeft, CaptionTop);
+          CaptionOriginInBand(CaptionLocation, L.CaptionBand, Extent, CaptionLeft, CaptionTop);
       Gdiplus::SolidBrush Text(ToGdipColor(CaptionFont.Color, 255));
       G.DrawString(WidePtr(FCaption), static_cast<INT>(FCaption.size()), CaptionGdiFont.get(),
                    Gdiplus::RectF(At.X, At.Y, static_cast<float>(Extent.Width + 1),

@@ -12,26 +12,16 @@
 #include "runtime/string.h"
 #include "runtime/win32/win32_api.h"
 #include "ui/controls/smooth_fill.h"
+#include "ui/controls/smooth_label.h"
 #include "ui/dialog/dialog_image.h"
 #include "ui/dialog/dialog_layout.h"
 #include "ui/forms/font.h"
 
 namespace vlm {
 
-// Placement of the caption text in its band: the nine cells of a 3 x 3 grid, or CaptionLeft and
-// CaptionTop inside the band.
-enum class TCaptionLocation {
-  TopLeft,
-  TopCenter,
-  TopRight,
-  CenterLeft,
-  CenterCenter,
-  CenterRight,
-  BottomLeft,
-  BottomCenter,
-  BottomRight,
-  Custom
-};
+// Placement of the caption text in its band: the label's nine cells of a 3 x 3 grid, or
+// CaptionLeft and CaptionTop inside the band.
+using TCaptionLocation = TLabelLocation;
 
 // Where an execution places the dialog window.
 enum class TDialogPosition {
