@@ -73,6 +73,10 @@ TDecodeResult TEntryDecoder::InflateWithZlib(TByteSource& In, TByteSink& Out) {
   if (FInput.empty()) FInput.resize(kReadBlock);
   if (FOutput.empty()) FOutput.resize(kOutputBlock);
   z_stream& Z = FZlib->Z;
+  // inflateReset keeps the input pointers: whatever the previous entry left unread (padding
+  // after its stream's end, or the rest of a corrupt stream) belongs to that entry alone.
+  Z.next_in = nullptr;
+  Z.avail_in = 0;
   bool InputDone = false;
   for (;;) {
     if (Z.avail_in == 0 && !InputDone) {

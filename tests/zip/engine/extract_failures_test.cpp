@@ -129,6 +129,24 @@ TEST(VZExecDamagedData, TruncatedDeflateLeavesNoFileAndTheNextEntryIsExtracted) 
             static_cast<uint32_t>(VZ_SKIP_GENERAL_EXTRACT_ERROR + 1));
 }
 
+TEST(VZExecDamagedData, EveryEntryIsDecodedFromItsOwnDataOnly) {
+  // A corrupt stream leaves most of its data unread; a padded one leaves its padding.
+  Extraction Corrupt(ArchivePath("corrupt_then_good.zip"));
+  EXPECT_EQ(Corrupt.Run(), 1);
+  EXPECT_EQ(ListTree(Corrupt.Out.Path()), (Names{"good.txt"}));
+  EXPECT_EQ(ReadBytes(Corrupt.File("good.txt")), Plain("follow.txt"));
+  EXPECT_EQ(Corrupt.Engine.TextsOf(VZ_ACT_MESSAGE),
+            (std::vector<String>{u"Invalid compressed data for file: bad.bin"}));
+
+  Extraction Padded(ArchivePath("padded.zip"));
+  EXPECT_EQ(Padded.Run(), 3);
+  EXPECT_EQ(ListTree(Padded.Out.Path()), (Names{"first.txt", "second.bin", "third.txt"}));
+  EXPECT_EQ(ReadBytes(Padded.File("first.txt")), Plain("text.txt"));
+  EXPECT_EQ(ReadBytes(Padded.File("second.bin")), Plain("cut.bin"));
+  EXPECT_EQ(ReadBytes(Padded.File("third.txt")), Plain("follow.txt"));
+  EXPECT_TRUE(Padded.Engine.Of(VZ_ACT_MESSAGE).empty());  // no CRC error, nothing refused
+}
+
 TEST(VZExecDamagedData, DataReachingPastTheDirectoryIsRefused) {
   Extraction X(ArchivePath("pastend.zip"));
   EXPECT_EQ(X.Run(), 0);

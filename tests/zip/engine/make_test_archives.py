@@ -243,6 +243,25 @@ def main():
     with open(os.path.join(out, "truncated.zip"), "wb") as f:
         f.write(build_zip([cut, stored(b"after.txt", b"after\n")]))
 
+    # Data that does not end where its stream ends: a corrupt stream (a final block of the
+    # reserved type), and padding after complete streams. Each entry after them must be decoded
+    # from its own data alone.
+    corrupt = bytearray(raw_deflate(cut_data))
+    corrupt[0] = 0x07
+    follow = b"The entry after\n" * 20
+    def deflated(name, data, padding=b""):
+        return dict(name=name, payload=raw_deflate(data) + padding, method=8,
+                    crc=zlib.crc32(data), usize=len(data))
+    with open(os.path.join(out, "corrupt_then_good.zip"), "wb") as f:
+        f.write(build_zip([dict(deflated(b"bad.bin", cut_data), payload=bytes(corrupt)),
+                           deflated(b"good.txt", follow)]))
+    write_plain(out, "follow.txt", follow)
+    with open(os.path.join(out, "padded.zip"), "wb") as f:
+        f.write(build_zip([deflated(b"first.txt", text, padding=b"\x00" * 40),
+                           deflated(b"second.bin", cut_data, padding=bytes(range(256)) * 4),
+                           deflated(b"third.txt", follow)]))
+    write_plain(out, "cut.bin", cut_data)
+
     over = stored(b"over.bin", b"x" * 100, csize=100000)
     with open(os.path.join(out, "pastend.zip"), "wb") as f:
         f.write(build_zip([over]))
