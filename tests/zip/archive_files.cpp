@@ -32,8 +32,13 @@ String DirectoryArchivesFolder() {
   return FileExists(Folder + u"stored.zip") ? Folder : String();
 }
 
-String CorpusFolder() {
+String CorpusExpectedFolder() {
   return FromEnvironment("VLM_ZIP_CORPUS", VLM_ZIP_CORPUS_DEFAULT);
+}
+
+String CorpusFolder() {
+  const String Folder = CorpusExpectedFolder();
+  return FileExists(Folder + u"SOURCES.tsv") ? Folder : String();
 }
 
 std::string ReadTextFile(const String& Path) {

@@ -13,8 +13,10 @@ namespace vlm::ziptest {
 // The archives folder, ending in "/", built when missing and the build can make it; empty when
 // it cannot be found.
 String DirectoryArchivesFolder();
-// The public corpus folder, ending in "/"; empty when unknown.
+// The public corpus folder, ending in "/"; empty when it is not there.
 String CorpusFolder();
+// Where the public corpus is expected, for the line a test prints when it skips.
+String CorpusExpectedFolder();
 // Reads a whole text file (UTF-8 path); empty when it cannot be read.
 std::string ReadTextFile(const String& Path);
 

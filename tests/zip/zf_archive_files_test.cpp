@@ -226,6 +226,16 @@ TEST_P(CorpusArchive, LoadsOrFailsWithADefinedCode) {
 
 INSTANTIATE_TEST_SUITE_P(SharedTestdata, CorpusArchive, ::testing::ValuesIn(CorpusCases()),
                          CaseName);
+// Without the corpus there are no cases; the next test says so.
+GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(CorpusArchive);
+
+TEST(CorpusArchives, AreFoundOrTheirTestsAreSkipped) {
+  if (ziptest::CorpusFolder().empty()) {
+    GTEST_SKIP() << "public archive corpus not found, expected at "
+                 << StringToUtf8(ziptest::CorpusExpectedFolder());
+  }
+  EXPECT_GT(CorpusCases().size(), 100u);
+}
 
 }  // namespace
 }  // namespace vlm

@@ -193,4 +193,8 @@ bool SharedArchivesPresent() {
   return std::filesystem::exists(std::filesystem::path(ForTarget(VLM_SHARED_TESTDATA)));
 }
 
+std::string SharedArchivesMissingNote() {
+  return std::string("public archive corpus not found, expected at ") + VLM_SHARED_TESTDATA;
+}
+
 }  // namespace vlm::test

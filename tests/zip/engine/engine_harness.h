@@ -82,6 +82,8 @@ String ArchivePath(const std::string& Name);
 // The public sample archives (../shared/testdata/zip from the project root), by relative name.
 String SharedArchivePath(const std::string& Name);
 bool SharedArchivesPresent();
+// The one line a test prints when it skips for want of the corpus: where it is expected.
+std::string SharedArchivesMissingNote();
 
 String PathString(const std::filesystem::path& Path);
 std::string ToUtf8(const String& Text);

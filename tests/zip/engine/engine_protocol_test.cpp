@@ -211,7 +211,7 @@ TEST(VZExecPasswords, AnswerTwoSkipsOnlyThisEntry) {
 }
 
 TEST(VZExecPasswords, PublicPkwareSample) {
-  if (!SharedArchivesPresent()) GTEST_SKIP() << "no shared test data";
+  if (!SharedArchivesPresent()) GTEST_SKIP() << SharedArchivesMissingNote();
   Extraction X(SharedArchivePath("libzip/encrypt.zip"));
   X.Engine.Password = u"foo";
   EXPECT_EQ(X.Run(), 2);

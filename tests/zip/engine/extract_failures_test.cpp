@@ -187,7 +187,7 @@ TEST(VZExecSizeCap, DataShorterThanDeclaredIsNotKept) {
 }
 
 TEST(VZExecSizeCap, PublicArchivesWhoseDataExceedsTheDeclaredSize) {
-  if (!SharedArchivesPresent()) GTEST_SKIP() << "no shared test data";
+  if (!SharedArchivesPresent()) GTEST_SKIP() << SharedArchivesMissingNote();
   for (const char* Name : {"libarchive/test_read_data_into_fd_size_exceeds_declared_deflate.zip",
                            "libarchive/test_read_data_into_fd_size_exceeds_declared_stored.zip"}) {
     Extraction X(SharedArchivePath(Name));
@@ -336,6 +336,11 @@ std::string TestNameOf(const ::testing::TestParamInfo<std::string>& Info) {
 INSTANTIATE_TEST_SUITE_P(SharedTestData, PublicArchive, ::testing::ValuesIn(PublicArchiveNames()),
                          TestNameOf);
 GTEST_ALLOW_UNINSTANTIATED_PARAMETERIZED_TEST(PublicArchive);
+
+TEST(PublicArchiveCorpus, IsFoundOrItsTestsAreSkipped) {
+  if (!SharedArchivesPresent()) GTEST_SKIP() << SharedArchivesMissingNote();
+  EXPECT_GT(PublicArchiveNames().size(), 100u);
+}
 
 }  // namespace
 }  // namespace vlm::test

@@ -75,7 +75,7 @@ TEST(VZExecExtract, ReadsZip64RecordsAndExtraFields) {
 }
 
 TEST(VZExecExtract, ReadsZip64ExtraFieldsInTheCentralDirectory) {
-  if (!SharedArchivesPresent()) GTEST_SKIP() << "no shared test data";
+  if (!SharedArchivesPresent()) GTEST_SKIP() << SharedArchivesMissingNote();
   for (const char* Name : {"golang/zip64.zip", "golang/zip64-2.zip"}) {
     Extraction X(SharedArchivePath(Name));
     EXPECT_EQ(X.Run(), 1) << Name;
@@ -199,7 +199,7 @@ TEST(VZExecMethods, InflatesDeflate64EntriesMadeBy7z) {
 }
 
 TEST(VZExecMethods, InflatesThePublicDeflate64Samples) {
-  if (!SharedArchivesPresent()) GTEST_SKIP() << "no shared test data";
+  if (!SharedArchivesPresent()) GTEST_SKIP() << SharedArchivesMissingNote();
   struct Sample {
     const char* Archive;
     const char* Expected;
