@@ -114,13 +114,13 @@ TEST(OverwriteDialogLayout, IsAsWideAsItsCaptionPlus20WithTwo70PixelButtonsNoThe
   const DialogLayout L = Dialog.ComputeLayout();
 
   const auto CaptionFont = MakeDialogFont(Dialog.CaptionFont, ScreenDpi());
-  const TextExtent Caption = MeasureDialogText(Dialog.Caption(), *CaptionFont);
+  const TextExtent Caption = MeasureDialogText(Dialog.Caption(), CaptionFont.get());
   // The question in Tahoma 16 pt is far wider than the two buttons' row.
   EXPECT_GT(Caption.Width, 200);
   EXPECT_EQ(L.Width, Caption.Width + 20);
 
   const auto ButtonFont = MakeDialogFont(Dialog.ButtonFont, ScreenDpi());
-  const TextExtent Yes = MeasureDialogText(u"Yes", *ButtonFont);
+  const TextExtent Yes = MeasureDialogText(u"Yes", ButtonFont.get());
   EXPECT_GT(Yes.Height, 0);
   EXPECT_EQ(L.CellWidth, 75);
   EXPECT_EQ(L.CellHeight, std::max(25, Yes.Height + 15));

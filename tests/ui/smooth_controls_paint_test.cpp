@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "support/main_form_app_double.h"
+#include "support/offscreen_render.h"
 #include "support/window_test_support.h"
 #include "ui/controls/smooth_button.h"
 #include "ui/controls/smooth_label.h"
@@ -23,16 +24,6 @@ namespace vlm {
 namespace {
 
 using Image = std::unique_ptr<Gdiplus::Bitmap>;
-
-// A fresh white 32-bit image of W x H with Draw applied to it.
-template <typename F>
-Image Render(int W, int H, F&& Draw) {
-  auto Bitmap = std::make_unique<Gdiplus::Bitmap>(W, H, PixelFormat32bppARGB);
-  Gdiplus::Graphics G(Bitmap.get());
-  G.Clear(Gdiplus::Color(255, 255, 255, 255));
-  Draw(G);
-  return Bitmap;
-}
 
 Image RenderButton(TSmoothButton& B) {
   return Render(B.Width(), B.Height(), [&](Gdiplus::Graphics& G) { B.PaintTo(G); });

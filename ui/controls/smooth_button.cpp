@@ -273,8 +273,8 @@ void TSmoothButton::PaintFace(Gdiplus::Graphics& G, int Width, int Height) {
     G.DrawPath(&Highlight, &Path);
   }
   const String Text = Caption();
-  if (!Text.empty()) {
-    const auto Font = CreateGdipFont(FAppearance.Font);
+  const auto Font = Text.empty() ? nullptr : CreateGdipFont(FAppearance.Font);
+  if (Font) {
     Gdiplus::StringFormat Format;
     Format.SetAlignment(Gdiplus::StringAlignmentCenter);
     Format.SetLineAlignment(Gdiplus::StringAlignmentCenter);

@@ -58,6 +58,7 @@ void TSmoothLabel::DrawCaption(Gdiplus::Graphics& G, const Gdiplus::RectF& Box, 
                                int EndOpacity, float Offset) {
   if (Start == clNone) return;
   const auto Font = CreateGdipFont(FFont);
+  if (!Font) return;  // no font on this system: the fill and the pictures still show
   Gdiplus::StringFormat Format(WordWrap ? 0 : Gdiplus::StringFormatFlagsNoWrap);
   if (WordWrap) {
     // Wrapped lines line up by the column of Location.

@@ -55,6 +55,7 @@ void TSmoothStatusIndicator::Paint(Gdiplus::Graphics& G) {
 
 void TSmoothStatusIndicator::PaintCaption(Gdiplus::Graphics& G) {
   const auto Font = CreateGdipFont(FAppearance.Font);
+  if (!Font) return;  // no font on this system: the pill and its gloss still show
   // x = Spacing + (W - 2 Spacing - text width) / 2 and y = (H - text height) / 2: the measured
   // text centred in the control inset by Spacing on the left and right, as the format's centre
   // alignment places it.
@@ -70,8 +71,8 @@ void TSmoothStatusIndicator::PaintCaption(Gdiplus::Graphics& G) {
   Font->GetFamily(&Family);
   const float EmPixels = Font->GetSize() * G.GetDpiY() / 72.0f;
   Gdiplus::GraphicsPath Glyphs;
-  Glyphs.AddString(WidePtr(FCaption), static_cast<INT>(FCaption.size()), &Family,
-                   Font->GetStyle(), EmPixels, Room, &Format);
+  Glyphs.AddString(WidePtr(FCaption), static_cast<INT>(FCaption.size()), &Family, Font->GetStyle(),
+                   EmPixels, Room, &Format);
   Gdiplus::SolidBrush Text(ToGdipColor(FAppearance.Font.Color, 255));
   G.FillPath(&Text, &Glyphs);
 }

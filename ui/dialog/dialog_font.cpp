@@ -6,13 +6,10 @@
 namespace vlm {
 
 std::unique_ptr<Gdiplus::Font> MakeDialogFont(const TFont& Font, int Dpi) {
-  EnsureGraphics();
-  const auto Family = ResolveFontFamily(Font.Name);
   // Sized in pixels at the screen's resolution so that the result does not depend on the
   // resolution GDI+ assumes for an off-screen bitmap.
   const float EmPixels = static_cast<float>(PixelsToPoints(Font.Height) * Dpi / 72.0);
-  return std::make_unique<Gdiplus::Font>(Family.get(), EmPixels, GdipFontStyle(Font),
-                                         Gdiplus::UnitPixel);
+  return CreateGdipFont(Font, EmPixels, Gdiplus::UnitPixel);
 }
 
 int ScreenDpi() {
@@ -33,15 +30,15 @@ Gdiplus::StringFormat& DialogTextFormat() {
   return *Format;
 }
 
-TextExtent MeasureDialogText(const String& Text, const Gdiplus::Font& Font) {
-  if (Text.empty()) return {};
+TextExtent MeasureDialogText(const String& Text, const Gdiplus::Font* Font) {
+  if (Text.empty() || !Font) return {};
   HDC Screen = GetDC(nullptr);
   TextExtent Extent;
   {
     Gdiplus::Graphics G(Screen);
     G.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
     Gdiplus::RectF Box;
-    G.MeasureString(WidePtr(Text), static_cast<INT>(Text.size()), &Font,
+    G.MeasureString(WidePtr(Text), static_cast<INT>(Text.size()), Font,
                     Gdiplus::RectF(0, 0, 10000, 10000), &DialogTextFormat(), &Box);
     Extent.Width = static_cast<int>(std::ceil(Box.Width));
     Extent.Height = static_cast<int>(std::ceil(Box.Height));

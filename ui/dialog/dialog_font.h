@@ -1,6 +1,6 @@
 // ui/dialog/dialog_font.h -- GDI+ fonts and text measuring for the message dialog. The family
-// falls back to Arial and then to the generic sans-serif family (ResolveFontFamily), so text is
-// never silently missing when a family is not installed.
+// falls back as ResolveFontFamily says; on a system without fonts there is no font at all, and the
+// dialog is drawn and works without its texts.
 #pragma once
 
 #include <memory>
@@ -11,7 +11,7 @@
 
 namespace vlm {
 
-// A GDI+ font for Font at the screen's resolution (pixels per inch).
+// A GDI+ font for Font at the screen's resolution (pixels per inch); null without any font.
 std::unique_ptr<Gdiplus::Font> MakeDialogFont(const TFont& Font, int ScreenDpi);
 
 // The screen's resolution in pixels per inch.
@@ -20,7 +20,8 @@ int ScreenDpi();
 // Text layout of the dialog's captions: one line, no wrapping, "&" marks an accelerator.
 Gdiplus::StringFormat& DialogTextFormat();
 
-// The text's width and height in Font, rounded up to whole pixels; 0 x 0 for an empty text.
-TextExtent MeasureDialogText(const String& Text, const Gdiplus::Font& Font);
+// The text's width and height in Font, rounded up to whole pixels; 0 x 0 for an empty text or
+// without a font.
+TextExtent MeasureDialogText(const String& Text, const Gdiplus::Font* Font);
 
 }  // namespace vlm

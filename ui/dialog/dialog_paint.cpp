@@ -43,7 +43,7 @@ TColor StateColor(const TSmoothMessageDialogButton& B, const DialogButtonState& 
 }
 
 void PaintButton(Gdiplus::Graphics& G, const TSmoothMessageDialogButton& B, const RECT& Cell,
-                 const DialogButtonState& Mark, bool Focused, const Gdiplus::Font& Font,
+                 const DialogButtonState& Mark, bool Focused, const Gdiplus::Font* Font,
                  TColor TextColor, float Radius) {
   const Gdiplus::RectF Shape = ButtonShape(Cell);
   Gdiplus::GraphicsPath Body;
@@ -73,12 +73,12 @@ void PaintButton(Gdiplus::Graphics& G, const TSmoothMessageDialogButton& B, cons
     G.DrawPath(&Pen, &Body);
   }
 
-  if (!B.Caption.empty()) {
+  if (!B.Caption.empty() && Font) {
     Gdiplus::StringFormat Format(&DialogTextFormat());
     Format.SetAlignment(Gdiplus::StringAlignmentCenter);
     Format.SetLineAlignment(Gdiplus::StringAlignmentCenter);
     Gdiplus::SolidBrush Text(ToGdipColor(TextColor, 255));
-    G.DrawString(WidePtr(B.Caption), static_cast<INT>(B.Caption.size()), &Font, Shape, &Format,
+    G.DrawString(WidePtr(B.Caption), static_cast<INT>(B.Caption.size()), Font, Shape, &Format,
                  &Text);
   }
 
@@ -111,8 +111,9 @@ DialogLayout TSmoothMessageDialog::ComputeLayout() const {
   const auto Caption = MakeDialogFont(CaptionFont, Dpi);
   const auto Button = MakeDialogFont(ButtonFont, Dpi);
   DialogLayoutInput In;
-  In.Caption = MeasureDialogText(FCaption, *Caption);
-  for (const auto& B : Buttons) In.ButtonCaptions.push_back(MeasureDialogText(B.Caption, *Button));
+  In.Caption = MeasureDialogText(FCaption, Caption.get());
+  for (const auto& B : Buttons)
+    In.ButtonCaptions.push_back(MeasureDialogText(B.Caption, Button.get()));
   // The fonts follow the screen's resolution; the sizes given in pixels at 96 dpi follow too,
   // so that the texts keep their room on a screen of higher resolution.
   In.Scale = Dpi / 96.0;
@@ -149,12 +150,12 @@ DialogImage TSmoothMessageDialog::Render(const DialogLayout& L, int Focused,
     PaintFill(G, Scaled(ButtonAreaFill, Scale), AreaOf(L.ButtonArea));
     for (size_t I = 0; I < Buttons.size() && I < L.Buttons.size(); ++I) {
       const DialogButtonState Mark = I < Marks.size() ? Marks[I] : DialogButtonState{};
-      PaintButton(G, Buttons[I], L.Buttons[I], Mark, static_cast<int>(I) == Focused, *ButtonGdiFont,
-                  ButtonFont.Color, static_cast<float>(kButtonRadius * Scale));
+      PaintButton(G, Buttons[I], L.Buttons[I], Mark, static_cast<int>(I) == Focused,
+                  ButtonGdiFont.get(), ButtonFont.Color, static_cast<float>(kButtonRadius * Scale));
     }
     PaintFill(G, Scaled(CaptionFill, Scale), AreaOf(L.CaptionBand));
-    if (!FCaption.empty() && CaptionFont.Color != clNone) {
-      const TextExtent Extent = MeasureDialogText(FCaption, *CaptionGdiFont);
+    if (!FCaption.empty() && CaptionFont.Color != clNone && CaptionGdiFont) {
+      const TextExtent Extent = MeasureDialogText(FCaption, CaptionGdiFont.get());
       const Gdiplus::PointF At =
           CaptionOriginInBand(CaptionLocation, L.CaptionBand, Extent, CaptionLeft, CaptionTop);
       Gdiplus::SolidBrush Text(ToGdipColor(CaptionFont.Color, 255));
