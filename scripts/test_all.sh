@@ -8,6 +8,8 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 if [ "${VLM_SKIP_INSTALL:-0}" != 1 ]; then
   bash scripts/install_packages.sh || { echo "package installation failed"; exit 1; }
 fi
+# One line and a stop when something is missing, before any building.
+bash scripts/check_prerequisites.sh tests || exit 1
 
 failed_steps=()
 run_step() {  # run_step <name> <command>...: runs a step and remembers a failure
