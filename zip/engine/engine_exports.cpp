@@ -105,7 +105,7 @@ VZ_EXPORT void VZ_CALL VZ_Name(void* Buffer, int32_t Capacity, int32_t IsWide) {
 VZ_EXPORT const char* VZ_CALL VZ_Banner(void) {
   try {
     static const std::string Banner =
-        std::string(kLibraryName) + ".dll version " + kVersionText + ", " + __DATE__;
+        std::string(kLibraryName) + ".dll version " + kVersionText + ", " + VLM_BUILD_DATE;
     return Banner.c_str();
   } catch (...) {
     return "";
