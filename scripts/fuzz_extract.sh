@@ -20,7 +20,7 @@ sources=(tests/fuzz/extract_fuzz.cpp zip/engine/*.cpp zip/engine/posix/*.cpp run
          runtime/posix/*.cpp)
 echo "building $out/extract_fuzz"
 "$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer -DVZ_ENGINE_BUILD "${sources[@]}" -lz -ldl \
-  -o "$out/extract_fuzz"
+  -lcrypto -o "$out/extract_fuzz"
 
 seed_with_engine_archives "$corpus"
 

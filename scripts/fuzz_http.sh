@@ -41,7 +41,7 @@ status=0
 for target in "${targets[@]}"; do
   echo "building $out/$target"
   "$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer "tests/fuzz/$target.cpp" http/*.cpp runtime/*.cpp \
-    runtime/posix/*.cpp -o "$out/$target"
+    runtime/posix/*.cpp -lcrypto -o "$out/$target"
   corpus=$out/$target-corpus
   crashes=$out/$target-crashes
   mkdir -p "$corpus" "$crashes"

@@ -17,7 +17,7 @@ mkdir -p "$out" "$corpus" "$crashes"
 
 sources=(tests/fuzz/ini_fuzz.cpp ini/*.cpp runtime/*.cpp runtime/posix/*.cpp)
 echo "building $out/ini_fuzz"
-"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer "${sources[@]}" -o "$out/ini_fuzz"
+"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer "${sources[@]}" -lcrypto -o "$out/ini_fuzz"
 
 # A few seeds in the shapes the program meets: a deployment record, odd headers, byte-order marks.
 seed() { [ -e "$corpus/$1" ] || printf '%b' "$2" > "$corpus/$1"; }

@@ -20,7 +20,8 @@ mkdir -p "$out" "$corpus" "$crashes"
 sources=(tests/fuzz/zip_directory_fuzz.cpp zip/*.cpp zip/posix/*.cpp runtime/*.cpp
          runtime/posix/*.cpp)
 echo "building $out/zip_directory_fuzz"
-"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer "${sources[@]}" -lz -ldl -o "$out/zip_directory_fuzz"
+"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer "${sources[@]}" -lz -ldl -lcrypto \
+  -o "$out/zip_directory_fuzz"
 
 # Seeds: each archive once per first byte 0x00 (automatic names) and 0x0B (UTF-8, directory-only
 # entries shown).

@@ -6,6 +6,7 @@ set -euo pipefail
 export DEBIAN_FRONTEND=noninteractive
 packages=(
   cmake ninja-build g++ python3 googletest zlib1g-dev       # native build and tests
+  libssl-dev                                                # native build: libcrypto (SHA-256)
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix      # Windows x86-64 and x86 builds
   libz-mingw-w64-dev binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth xdotool x11-utils imagemagick      # running and looking at Windows builds
