@@ -3,29 +3,10 @@
 
 #include <algorithm>
 
+#include "ini/ini_text.h"
 #include "runtime/file_system.h"
 
 namespace vlm {
-
-namespace {
-
-bool IsTrimmed(char16_t C) {
-  return C <= u' ';
-}
-
-// Text without the characters at or below U+0020 at either end.
-String Trim(StringView Text) {
-  size_t Start = 0, End = Text.size();
-  while (Start < End && IsTrimmed(Text[Start])) ++Start;
-  while (End > Start && IsTrimmed(Text[End - 1])) --End;
-  return String(Text.substr(Start, End - Start));
-}
-
-bool IsSectionHeader(StringView Line) {
-  return Line.size() >= 2 && Line.front() == u'[' && Line.back() == u']';
-}
-
-}  // namespace
 
 TMemIniFile::TMemIniFile(const String& FileName) : TCustomIniFile(FileName) {
   ReloadValues();
@@ -81,10 +62,10 @@ void TMemIniFile::SetStrings(const TStringList& List) {
   Clear();
   THashedStringList* Current = nullptr;
   for (int I = 0; I < List.Count(); ++I) {
-    const String Line = Trim(List.Strings(I));
-    if (Line.empty() || Line.front() == u';') continue;
-    if (IsSectionHeader(Line)) {
-      Current = &AppendSection(Trim(StringView(Line).substr(1, Line.size() - 2)));
+    const String Line = TrimIniText(List.Strings(I));
+    if (IsIniSilentLine(Line)) continue;
+    if (IsIniSectionHeader(Line)) {
+      Current = &AppendSection(IniSectionName(Line));
       continue;
     }
     if (Current == nullptr) continue;  // lines before the first section are dropped
@@ -92,8 +73,8 @@ void TMemIniFile::SetStrings(const TStringList& List) {
     if (Equals == String::npos) {
       Current->Add(Line);
     } else {
-      Current->Add(Trim(StringView(Line).substr(0, Equals)) + u"=" +
-                   Trim(StringView(Line).substr(Equals + 1)));
+      Current->Add(TrimIniText(StringView(Line).substr(0, Equals)) + u"=" +
+                   TrimIniText(StringView(Line).substr(Equals + 1)));
     }
   }
 }
