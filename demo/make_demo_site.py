@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""demo/make_demo_site.py -- builds the demo deployment site that scripts/deploy_server.py serves.
+"""demo/make_demo_site.py -- builds the demo deployment site (served by nginx in the demo, by
+scripts/deploy_server.py in the tests).
 
     make_demo_site.py --out DIR --menu-exe FILE --package-files DIR
                       --production URL --staging URL --development URL [--release VERSION]
@@ -8,8 +9,9 @@ Three servers, each named by its base URL (http://ADDRESS[:PORT][/PATH], no trai
 each one the site holds, in DIR/ADDRESS/PATH/:
 
   deploy.vlm     the deployment descriptor: INI text with CR LF line ends whose section
-                 [vlmv2menu] names the package on that same server (URL=BASE/vlmv2menu.pkg) and
-                 the release (Release=VERSION-SERVERNAME, so each server's files are told apart);
+                 [vlmv2menu] names the package on that same server (URL=BASE/vlmv2menu.pkg), the
+                 release (Release=VERSION-SERVERNAME, so each server's files are told apart) and
+                 seals the package (Size=its length, SHA256=its digest), as vlmtool seal does;
   vlmv2menu.pkg  the demo menu package, a ZIP archive (Deflate) holding FILE as "vlmv2menu.exe"
                  and the files below --package-files under their relative names, with directory
                  entries for their folders ("docs/", "docs/readme.txt", ...);
@@ -24,6 +26,7 @@ ADDRESS must be a loopback IPv4 address (127.x.y.z): the deployment server answe
 """
 
 import argparse
+import hashlib
 import ipaddress
 import json
 import os
@@ -100,12 +103,16 @@ def crlf_text(lines):
     return "".join(line + "\r\n" for line in lines).encode("ascii")
 
 
-def descriptor(server, base_url, release):
+def descriptor(server, base_url, release, package):
+    with open(package, "rb") as f:
+        data = f.read()
     return crlf_text([
         f"; Velmora v2 deployment descriptor, {server} server",
         "[vlmv2menu]",
         f"URL={base_url}/{PACKAGE_NAME}",
         f"Release={release}",
+        f"Size={len(data)}",
+        f"SHA256={hashlib.sha256(data).hexdigest()}",
         "",
         "[Server]",
         f"Name={server}",
@@ -155,7 +162,7 @@ def fill_site(out, menu_exe, files_root, bases, version, places, folders):
         os.makedirs(folder, exist_ok=True)
         release = f"{version}-{name}"
         shutil.copyfile(package, os.path.join(folder, PACKAGE_NAME))
-        write_file(os.path.join(folder, "deploy.vlm"), descriptor(name, base_url, release))
+        write_file(os.path.join(folder, "deploy.vlm"), descriptor(name, base_url, release, package))
         write_file(os.path.join(folder, "release.inf"), release_information(name, release))
         manifest["servers"].append({
             "name": name,

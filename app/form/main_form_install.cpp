@@ -8,6 +8,7 @@
 #include "app/deployment_files.h"
 #include "app/install_paths.h"
 #include "app/install_state.h"
+#include "app/package_seal.h"
 #include "app/shell_integration.h"
 #include "app/startup_options.h"
 #include "app/win32/child_process.h"
@@ -29,6 +30,16 @@ namespace {
 constexpr char16_t kRuntimeInstallerSwitches[] = u"/sp- /verysilent /norestart";
 constexpr char16_t kLinkName[] = u"Velmora v2";
 constexpr int kOverwriteConfirmed = 6;
+
+// A sealed package must match its seal before anything of it is saved; the log says what was
+// checked either way.
+void CheckSealedPackage(const String& Url, const TPackageSeal& Seal, const TMemoryStream& Package) {
+  const TPackageCheck Check =
+      CheckPackage(Seal, Package.Memory(), static_cast<size_t>(Package.View().size()));
+  LogLine(u"menu package checked against its seal: expected " + DescribeSeal(Seal) +
+          u", received " + Check.Received() + (Check.Matches ? u", intact" : u", damaged"));
+  if (!Check.Matches) throw EPackageSeal(DamagedPackageMessage(Url, Seal, Check));
+}
 
 // The arguments the shortcuts pass to the installed program: the server the setup program used.
 String ShortcutArguments() {
@@ -71,9 +82,11 @@ void TMainForm::InstallButtonClick(TObject* /*Sender*/) {
   if (Folder().back() != u'\\') InstallDirectory->SetText(Folder() + u"\\");
 
   const String ExeFolder = ExecutableFolder();
-  const auto Download = [this](const String& Url, const String& FileName) {
+  const auto Download = [this](const String& Url, const String& FileName,
+                               const TPackageSeal& Seal = {}) {
     auto Buffer = std::make_unique<TMemoryStream>();
     NetHTTP1->Get(Url, *Buffer);
+    if (Seal.Present()) CheckSealedPackage(Url, Seal, *Buffer);
     Buffer->SaveToFile(FileName);
   };
 
@@ -82,11 +95,13 @@ void TMainForm::InstallButtonClick(TObject* /*Sender*/) {
   LogLine(u"Get deployment descriptor from " + Url);
   Download(Url, ExeFolder + kDescriptorName);
 
-  // 5. The menu package, wherever the descriptor says it is.
+  // 5. The menu package, wherever the descriptor says it is, checked against the descriptor's
+  //    seal when it has one (a malformed seal stops the sequence before the download).
   auto Descriptor = std::make_unique<TIniFile>(ExeFolder + kDescriptorName);
   Url = Descriptor->ReadString(u"vlmv2menu", u"URL", u"");
   LogLine(u"location for menu package is " + Url);
-  Download(Url, Folder() + kPackageName);
+  const TPackageSeal Seal = ReadPackageSeal(*Descriptor);
+  Download(Url, Folder() + kPackageName, Seal);
 
   // 6. Unpack; the zip component reports its own failures, the sequence goes on regardless.
   ProgressBar->SetMaximum(100);

@@ -98,7 +98,11 @@ def check_site_files(t, site, bases):
         check_text_file(t, f"{name} release.inf", information)
         t.check(f"{name}: release.inf names the same release",
                 values.get("release", "?").encode() in information, repr(information))
-        found[name] = (descriptor, read(paths["vlmv2menu.pkg"]))
+        package = read(paths["vlmv2menu.pkg"])
+        t.check(f"{name}: Size and SHA256 seal the package",
+                values.get("size") == str(len(package)) and
+                values.get("sha256") == hashlib.sha256(package).hexdigest(), str(values))
+        found[name] = (descriptor, package)
     t.check("each server has its own release", len(releases) == len(SERVERS), str(releases))
     return found
 
@@ -155,9 +159,12 @@ def test_generator(t):
         found = check_site_files(t, out, bases)
         t.check("staging lies in its path below its address",
                 os.path.isfile(os.path.join(out, "127.0.0.1", "a", "stage", "deploy.vlm")))
+        package = read(os.path.join(out, "vlmv2menu.pkg"))
         expected = (b"; Velmora v2 deployment descriptor, development server\r\n"
                     b"[vlmv2menu]\r\nURL=http://127.0.0.3:5555/vlmv2menu.pkg\r\n"
-                    b"Release=2.0.1-development\r\n\r\n[Server]\r\nName=development\r\n")
+                    b"Release=2.0.1-development\r\n" +
+                    f"Size={len(package)}\r\nSHA256={hashlib.sha256(package).hexdigest()}\r\n"
+                    .encode() + b"\r\n[Server]\r\nName=development\r\n")
         t.check("development descriptor, byte for byte",
                 found.get("development", (b"",))[0] == expected,
                 repr(found.get("development", (b"",))[0]))

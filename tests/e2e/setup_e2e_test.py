@@ -21,8 +21,11 @@ and installs into the default folder c:\\vlmv2. Scenarios:
 - /dev alone (development server), with the desktop toggle off and the Start-menu toggle flipped
   twice; /staging alone;
 - the descriptor answered 404: error box with the status line, nothing written, button disabled;
-- a package that is no zip archive, both toggles off: the zip component's dialog is answered and
-  the installation still finishes, without links;
+- the demo site's descriptors are sealed (Size, SHA256), so every installation above checks its
+  package; an unsealed descriptor with a package that is no zip archive, both toggles off: the zip
+  component's dialog is answered and the installation still finishes, without links;
+- a package changed by one byte, a descriptor with a wrong Size only, one with a malformed
+  SHA256: an error box saying what was expected and received, nothing in the folder, no "Done !";
 - a 144 dpi screen: the window 1.5 times its size with the controls in their scaled places, the
   confirmation dialog about 1.5 times its 96 dpi size;
 - Alt+F4 while the sequence waits for the runtime-engine stand-in: the wait ends at once, the
@@ -34,6 +37,8 @@ go to --screenshots, else to the work folder's shots/; the pixel checks read the
 """
 
 import argparse
+import glob
+import hashlib
 import os
 import shutil
 import sys
@@ -624,15 +629,34 @@ def scenario_descriptor_404(c):
             run.stop()
 
 
+def descriptor_variant(c, server, name, keep=lambda line: True, extra=()):
+    """The server's descriptor with the lines keep() refuses left out and extra lines added at
+    the end of section [vlmv2menu], saved in the work folder; its path."""
+    lines = server.file("deploy.vlm").decode("ascii").split("\r\n")
+    section_end = lines.index("", lines.index("[vlmv2menu]"))
+    lines = [l for l in lines[:section_end] if keep(l)] + list(extra) + lines[section_end:]
+    path = os.path.join(c.work, name)
+    with open(path, "wb") as f:
+        f.write("\r\n".join(lines).encode("ascii"))
+    return path
+
+
+def unsealed(line):
+    return not line.lower().startswith(("size=", "sha256="))
+
+
 def scenario_not_a_zip(c):
+    """An unsealed descriptor (as every descriptor was before seals) and a package that is no
+    archive: the zip component reports it and the sequence goes on, as it always has."""
     label = "package no zip"
     c.reset()
     junk = os.path.join(c.work, "junk.pkg")
     with open(junk, "wb") as f:
         f.write(b"this is no archive at all\r\n" * 40)
     server = c.servers["production"]
+    plain = descriptor_variant(c, server, "unsealed.vlm", keep=unsealed)
     runs = c.engine_runs()
-    with c.server(replacements=[("/vlmv2menu.pkg", junk)]) as deploy:
+    with c.server(replacements=[("/deploy.vlm", plain), ("/vlmv2menu.pkg", junk)]) as deploy:
         run, exe_folder = c.start("notzip")
         try:
             run.click_control(drv.START_MENU_TOGGLE)
@@ -693,6 +717,73 @@ def scenario_not_a_zip(c):
             run.stop()
 
 
+def scenario_seal_refused(c, name):
+    """A package or seal that does not hold: the error box says what was expected and received,
+    nothing is unpacked or saved into the folder, and the window stays stopped."""
+    label = f"seal {name}"
+    c.reset()
+    server = c.servers["production"]
+    package = server.file("vlmv2menu.pkg")
+    digest = hashlib.sha256(package).hexdigest()
+    url = f"http://{server.address}:{server.port}{server.path}/vlmv2menu.pkg"
+    replacements, fetched = [], [server.request("deploy.vlm"), server.request("vlmv2menu.pkg")]
+    if name == "tampered":  # one byte changed on the server
+        changed = bytearray(package)
+        changed[len(changed) // 2] ^= 0x01
+        path = os.path.join(c.work, "tampered.pkg")
+        with open(path, "wb") as f:
+            f.write(changed)
+        replacements.append(("/vlmv2menu.pkg", path))
+        message = (f"The menu package from {url} is damaged: expected {len(package)} bytes with "
+                   f"SHA-256 {digest}, received {len(package)} bytes with SHA-256 "
+                   f"{hashlib.sha256(changed).hexdigest()}.")
+    elif name == "size":  # a wrong Size and no SHA256
+        replacements.append(("/deploy.vlm", descriptor_variant(
+            c, server, "size.vlm", keep=unsealed, extra=[f"Size={len(package) + 1}"])))
+        message = (f"The menu package from {url} is damaged: expected {len(package) + 1} bytes, "
+                   f"received {len(package)} bytes with SHA-256 {digest}.")
+    else:  # a malformed SHA256: refused before the package is asked for
+        replacements.append(("/deploy.vlm", descriptor_variant(
+            c, server, "malformed.vlm", keep=unsealed, extra=["SHA256=" + digest[:-1] + "g"])))
+        fetched = fetched[:1]
+        message = ("The deployment descriptor's key SHA256 in section [vlmv2menu] is malformed: "
+                   f"\"{digest[:-1]}g\" is not 64 hexadecimal digits.")
+    # The log of /loglevel1 goes to the user's temporary folder (wine: C:\users\<name>\Temp).
+    logs = [p for p in glob.glob(os.path.join(c.prefix.drive_c, "users", "*", "Temp"))
+            if "Public" not in p]
+    log = os.path.join(logs[0], "vlmv2setup.log") if logs else None
+    if log and os.path.exists(log):
+        os.remove(log)
+    with c.server(replacements=replacements) as deploy:
+        run, exe_folder = c.start("seal-" + name, "/loglevel1")
+        try:
+            run.press_install(by_keys=True)
+            box = run.wait_message_box()
+            if not c.check(f"{label}: an error box appears", box is not None, str(run.top_windows())):
+                return
+            c.check(f"{label}: the box says what was expected and received",
+                    run.box_message(box) == message, run.box_message(box))
+            run.click_box_button(box, "OK")
+            c.check(f"{label}: OK closes the box", run.wait_gone(box["hwnd"]))
+            button = run.install_button(run.refresh())
+            c.check(f"{label}: the button stays disabled, never \"Done !\"",
+                    button and not button["enabled"] and button["text"] == "Install", str(button))
+            c.check(f"{label}: the server was asked for what the check needed",
+                    deploy.requests() == fetched, str(deploy.requests()))
+            files, folders = drv.snapshot(c.folder)
+            c.check(f"{label}: nothing unpacked or saved into the installation folder",
+                    files == {} and folders == set(), f"{sorted(files)} {sorted(folders)}")
+            if len(fetched) == 2:
+                text = drv.read_bytes(log).decode("latin-1") if log and os.path.exists(log) else ""
+                c.check(f"{label}: the log says what was checked",
+                        "menu package checked against its seal: expected " in text and
+                        text.rstrip().endswith(", damaged"), text[-400:])
+            run.close()
+            c.check(f"{label}: closing the window ends the program", run.wait_exit(30) is not None)
+        finally:
+            run.stop()
+
+
 def scenario_close_while_installing(c):
     """Alt+F4 while the sequence waits for the runtime-engine stand-in (about 3 s)."""
     label = "closed while installing"
@@ -741,6 +832,9 @@ def main():
         ("staging", lambda c: scenario_flag(c, "/staging", "staging", (0, 0), by_keys=False)),
         ("notfound", scenario_descriptor_404),
         ("notzip", scenario_not_a_zip),
+        ("tampered", lambda c: scenario_seal_refused(c, "tampered")),
+        ("size", lambda c: scenario_seal_refused(c, "size")),
+        ("malformed", lambda c: scenario_seal_refused(c, "malformed")),
         ("dpi", scenario_high_dpi),
         ("close", scenario_close_while_installing),  # last: the stand-in outlives the program
     ]

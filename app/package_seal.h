@@ -1,0 +1,52 @@
+// app/package_seal.h -- the seal a deployment descriptor may put on its menu package: the keys
+// Size (the package's length in bytes, decimal) and SHA256 (its SHA-256 digest as 64 hexadecimal
+// digits, either case) of section [vlmv2menu]. A sealed package is checked after its download,
+// before anything is saved or unpacked; a descriptor without either key changes nothing.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "ini/custom_ini_file.h"
+#include "runtime/exception.h"
+#include "runtime/sha256.h"
+
+namespace vlm {
+
+// A malformed seal, or a package that does not match its seal.
+VLM_DECLARE_EXCEPTION(EPackageSeal, Exception);
+
+inline constexpr char16_t kSealSection[] = u"vlmv2menu";
+inline constexpr char16_t kSealSizeKey[] = u"Size";
+inline constexpr char16_t kSealHashKey[] = u"SHA256";
+
+struct TPackageSeal {
+  std::optional<uint64_t> Size;
+  std::optional<TSha256Digest> Sha256;
+  bool Present() const { return Size.has_value() || Sha256.has_value(); }
+};
+
+// The descriptor's seal. A key that is there with a value that is not a decimal byte count or
+// not 64 hexadecimal digits raises EPackageSeal naming the key and the value.
+TPackageSeal ReadPackageSeal(const TCustomIniFile& Descriptor);
+
+// What a received package is, and whether it matches a seal.
+struct TPackageCheck {
+  uint64_t Size = 0;
+  TSha256Digest Sha256{};
+  bool Matches = false;
+  // "1234 bytes with SHA-256 <hex>": the received package, as the messages and the log say it.
+  String Received() const;
+};
+
+TPackageCheck CheckPackage(const TPackageSeal& Seal, const void* Data, size_t Size);
+
+// What the seal promises: "1234 bytes with SHA-256 <hex>", "1234 bytes" or "SHA-256 <hex>".
+String DescribeSeal(const TPackageSeal& Seal);
+
+// "The menu package from <url> is damaged: expected <seal>, received <package>."
+String DamagedPackageMessage(const String& Url, const TPackageSeal& Seal,
+                             const TPackageCheck& Check);
+
+}  // namespace vlm
