@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
-"""scripts/deploy_server.py -- the loopback deployment server for the demo and the tests.
+"""scripts/deploy_server.py -- the scripted loopback deployment server for the tests.
 
     deploy_server.py --root DIR [--port 47811] [--log FILE] [--ready-file FILE]
                      [--address ADDR]... [--status PATH=CODE]... [--replace PATH=FILE]...
-                     [--rate PATH=BYTES_PER_SECOND]...
+                     [--rate PATH=BYTES_PER_SECOND]... [--cut PATH=BYTES]...
 
 Listens on 127.0.0.1 and 127.0.0.2 (or the --address values, loopback only) at --port and
 serves the files under DIR/<local address>/: a request that reached 127.0.0.2 for /deploy.vlm
@@ -32,6 +32,8 @@ address, and repeatable:
     --replace /vlmv2menu.pkg=FILE   serve FILE's bytes at that path (status 200)
     --rate /vlmv2menu.pkg=30000     send that path's body at about that many bytes per second
                                     (a slow line, so a test can watch a download under way)
+    --cut /vlmv2menu.pkg=1000       announce the whole body's length, send only its first
+                                    BYTES, then close the connection (a short body)
 
 SIGTERM or SIGINT stops the server; the exit code is then 0. A port that cannot be bound ends it
 with exit code 2 and no ready file.
@@ -67,12 +69,13 @@ class RequestLog:
 
 
 class Settings:
-    def __init__(self, root, log, statuses, replacements, rates):
+    def __init__(self, root, log, statuses, replacements, rates, cuts):
         self.root = os.path.realpath(root)
         self.log = log
         self.statuses = statuses  # request path -> status code
         self.replacements = replacements  # request path -> file whose bytes are served
         self.rates = rates  # request path -> body bytes per second
+        self.cuts = cuts  # request path -> body bytes sent before the connection closes
 
 
 def request_path(target):
@@ -143,15 +146,22 @@ class Handler(http.server.BaseHTTPRequestHandler):
         except OSError:
             self._send(404, b"404 Not Found\r\n", "text/plain", send_body)
             return
-        self._send(200, body, "application/octet-stream", send_body, settings.rates.get(path))
+        self._send(200, body, "application/octet-stream", send_body, settings.rates.get(path),
+                   settings.cuts.get(path))
 
-    def _send(self, code, body, content_type, send_body, rate=None):
+    def _send(self, code, body, content_type, send_body, rate=None, cut=None):
         self._body_bytes = len(body) if send_body else 0
         self.send_response(code, status_phrase(code))
         self.send_header("Content-Type", content_type)
         self.send_header("Content-Length", str(len(body)))
         self.end_headers()
         if not send_body:
+            return
+        if cut is not None:
+            self.wfile.write(body[:cut])
+            self.wfile.flush()
+            self.close_connection = True
+            self._body_bytes = min(cut, len(body))
             return
         if not rate:
             self.wfile.write(body)
@@ -256,6 +266,10 @@ def parse_rate(text):
     return key_number(text, "--rate", lambda rate: rate > 0, "a positive byte rate")
 
 
+def parse_cut(text):
+    return key_number(text, "--cut", lambda count: count >= 0, "a byte count")
+
+
 def parse_address(text):
     try:
         address = ipaddress.IPv4Address(text)
@@ -284,12 +298,13 @@ def main():
     parser.add_argument("--status", type=parse_status, action="append", default=[])
     parser.add_argument("--replace", type=parse_replace, action="append", default=[])
     parser.add_argument("--rate", type=parse_rate, action="append", default=[])
+    parser.add_argument("--cut", type=parse_cut, action="append", default=[])
     args = parser.parse_args()
     if not os.path.isdir(args.root):
         parser.error(f"--root {args.root!r} is not a folder")
 
     settings = Settings(args.root, RequestLog(args.log), dict(args.status), dict(args.replace),
-                        dict(args.rate))
+                        dict(args.rate), dict(args.cut))
     servers = []
     try:
         for address in args.address or DEFAULT_ADDRESSES:

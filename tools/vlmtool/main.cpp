@@ -8,10 +8,12 @@
 #include "runtime/console_output.h"
 #include "runtime/exception.h"
 #include "runtime/program_args.h"
+#include "tools/vlmtool/check_command.h"
 #include "tools/vlmtool/command.h"
 #include "tools/vlmtool/get_command.h"
 #include "tools/vlmtool/ini_command.h"
 #include "tools/vlmtool/list_command.h"
+#include "tools/vlmtool/seal_command.h"
 #include "tools/vlmtool/unzip_command.h"
 
 namespace vlm::tool {
@@ -25,10 +27,9 @@ struct Command {
 
 // One row per subcommand.
 const Command kCommands[] = {
-    {u"ini", RunIniCommand, kIniUsage},
-    {u"get", RunGetCommand, kGetUsage},
-    {u"list", RunListCommand, kListUsage},
-    {u"unzip", RunUnzipCommand, kUnzipUsage},
+    {u"ini", RunIniCommand, kIniUsage},    {u"get", RunGetCommand, kGetUsage},
+    {u"list", RunListCommand, kListUsage}, {u"unzip", RunUnzipCommand, kUnzipUsage},
+    {u"seal", RunSealCommand, kSealUsage}, {u"check", RunCheckCommand, kCheckUsage},
 };
 
 void PrintUsage(const std::string& Problem) {
