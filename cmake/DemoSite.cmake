@@ -1,6 +1,7 @@
 # The deployment servers' base URLs, and the demo deployment site that the tree builds for the
 # Windows build: the demo menu package (vlmv2menu.exe and a few other files) plus, per server, the
-# deployment descriptor and the release information, laid out for scripts/deploy_server.py as
+# deployment descriptor and the release information, laid out for the loopback servers (nginx in
+# the demo, scripts/deploy_server.py in the tests) as
 # ${CMAKE_BINARY_DIR}/demo-site/<server address>/<base URL path>/.
 #
 # Every build made here points the three servers at loopback: production and development on

@@ -31,6 +31,7 @@ test_tools=(g++:g++ i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix 7z:p7zip
   bsdtar:libarchive-tools nginx:nginx curl:curl)
 test_files=(/usr/src/googletest/CMakeLists.txt:googletest /usr/include/zlib.h:zlib1g-dev
   /usr/include/openssl/evp.h:libssl-dev)
+demo_tools=(nginx:nginx)  # serves the demo deployment site
 
 case $job in
   build) tools=("${build_tools[@]}"); files=("${build_files[@]}"); prefix= ;;
@@ -39,14 +40,15 @@ case $job in
     files=("${build_files[@]}" "${window_files[@]}" "${test_files[@]}")
     prefix=${2:-$PWD/build/wineprefix} ;;
   demo)
-    tools=("${build_tools[@]}" "${window_tools[@]}")
+    tools=("${build_tools[@]}" "${window_tools[@]}" "${demo_tools[@]}")
     files=("${build_files[@]}" "${window_files[@]}")
     prefix=${2:-$PWD/build/win64/demo-wineprefix} ;;
   *) echo "usage: $0 build|tests|demo [WINEPREFIX]" >&2; exit 2 ;;
 esac
 
 for pair in "${tools[@]}"; do
-  command -v "${pair%%:*}" >/dev/null 2>&1 || missing "command ${pair%%:*}" "${pair#*:}"
+  c=${pair%%:*}  # servers live in /usr/sbin, which a normal user's PATH may leave out
+  command -v "$c" >/dev/null 2>&1 || [ -x "/usr/sbin/$c" ] || missing "command $c" "${pair#*:}"
 done
 for pair in "${files[@]}"; do
   [ -e "${pair%%:*}" ] || missing "file ${pair%%:*}" "${pair#*:}"

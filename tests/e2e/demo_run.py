@@ -6,13 +6,17 @@ loopback demo deployment site, by setup.exe under wine (started by scripts/demo.
 
 DIR is the win64 build folder (setup.exe, win_probe.exe, demo-site/). The programs run in the
 prefix DIR/demo-wineprefix; setup.exe is copied to C:\\demo in it and installs into c:\\vlmv2
-(both emptied first, so every demo is a first installation). The deployment server runs for the
-length of the demo.
+(both emptied first, so every demo is a first installation). nginx serves DIR/demo-site on
+loopback for the length of the demo (tests/support/nginx_site.py; its configuration and logs are
+in DIR/demo-work/nginx/), and is stopped at the end, also when the demo fails or is interrupted.
+Before setup.exe starts, "vlmtool check" (DIR/tools/vlmtool.exe) checks the site live, as a
+publisher would before a release, and its report is printed.
 
 Without --interactive it drives the window as a person would: presses Install, waits for
 "Done !", takes a screenshot, presses the button again and waits for the program to end. With
 --interactive the window is the user's, and the demo waits until the program ends. Then it prints
-the installed folder's listing, the shortcuts made, the server's requests and the screenshot's path.
+the installed folder's listing, the shortcuts made, setup.exe's requests in nginx's access log
+and the screenshot's path.
 Exits 1 when the installation did not finish.
 """
 
@@ -25,6 +29,8 @@ import urllib.parse
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+import nginx_site  # noqa: E402
 import setup_driver as drv  # noqa: E402
 
 INSTALL_SECONDS = 180
@@ -86,9 +92,16 @@ def main():
     exe_folder, exe = drv.copy_setup(prefix, os.path.join(build, "app", "setup.exe"), "demo")
     shot = os.path.join(work, "setup-done.png")
 
-    with drv.DeployServer(site, work, port=port) as server:
-        print(f"== deployment server on {', '.join(sorted({s['address'] for s in servers.values()}))}"
-              f" port {port}, serving {site}", flush=True)
+    addresses = sorted({s["address"] for s in servers.values()})
+    with nginx_site.NginxSite(site, os.path.join(work, "nginx"), port, addresses) as server:
+        print(f"== nginx on {', '.join(addresses)} port {port}, serving {site}", flush=True)
+        # The publisher's last step before users meet the site: check it live.
+        base = servers["production"]["base_url"]
+        code, out = prefix.run(os.path.join(build, "tools", "vlmtool.exe"), "check", "--timeout",
+                               "10", base, timeout=120)
+        print(f"== vlmtool check {base} (exit code {code}):", flush=True)
+        print("".join(f"  {line}\n" for line in out.splitlines()), end="", flush=True)
+        checked = len(server.requests())  # the check's own requests are not setup.exe's
         print(f"== starting {exe} under wine (display {os.environ.get('DISPLAY')})", flush=True)
         run = drv.SetupRun(prefix, probe, exe, log=os.path.join(work, "setup.log"))
         try:
@@ -118,7 +131,7 @@ def main():
         finally:
             run.stop()
             prefix.kill_all()
-        requests = server.requests()
+        requests = server.requests()[checked:]
 
     print(f"\nInstalled folder c:\\vlmv2 ({folder}):")
     print("\n".join(listing(folder)))
@@ -135,12 +148,14 @@ def main():
     if not made:
         print("  (none)")
     print("\nRequests the deployment server answered:")
-    print("\n".join(f"  {address}  {line}  {status}" for address, line, status in requests) or
-          "  (none)")
+    print("\n".join(f"  {r.address}  {r.line}  {r.status}" for r in requests) or "  (none)")
     if shot:
         print(f"\nScreenshot of the window: {shot}")
     return 0 if finished else 1
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    try:
+        sys.exit(main())
+    except nginx_site.NginxError as e:  # nginx missing, the port taken: one line, no trace
+        sys.exit(f"error: {e}")

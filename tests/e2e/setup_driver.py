@@ -3,7 +3,8 @@
 Used by the end-to-end tests (setup_e2e_test.py) and by the README's demo (demo_run.py). Needs a
 display (DISPLAY set, e.g. by scripts/gui-run), xdotool and imagemagick's import.
 
-- DeployServer: scripts/deploy_server.py on the fixed loopback port, with its request log.
+- DeployServer: scripts/deploy_server.py on the fixed loopback port, with its request log (the
+  tests use it for its fault switches; the demo serves its site with nginx instead).
 - WinePrefix: a dedicated prefix (through scripts/wine-run), Windows and host paths, the registry.
 - Probe: tests/e2e/win_probe.exe in that prefix: the windows on screen, shell links, close.
 - SetupRun: one setup.exe process: its main window, clicks at client coordinates, keys, the texts
