@@ -57,6 +57,7 @@ TMainForm::TMainForm() : TForm(L"TMainForm", kClientWidth, kClientHeight) {
   Application().SetHandle(Handle());
   CreateComponents();
   BindEvents();
+  DescribeForScreenReaders();
   try {
     FormCreate(this);
   } catch (...) {
@@ -66,6 +67,7 @@ TMainForm::TMainForm() : TForm(L"TMainForm", kClientWidth, kClientHeight) {
 }
 
 TMainForm::~TMainForm() {
+  DropAccessible();  // it names the controls, which go before the window does
   if (Application().Handle() == Handle()) Application().SetHandle(nullptr);
 }
 

@@ -79,9 +79,14 @@ public:
   void ExtractZipEngine();
   void ExtractRuntimeInstaller();
 
+  // Alt+S flips the Start-menu toggle, Alt+D the desktop toggle; the focus stays where it is.
+  bool Mnemonic(char16_t Key) override;
+
 private:
   void CreateComponents();
   void BindEvents();
+  // What screen readers see of the window (main_form_access.cpp).
+  void DescribeForScreenReaders();
   void RunInstallButtonClick(TObject* Sender);
   static void FlipToggle(TObject* Sender);
 

@@ -1,6 +1,7 @@
 // runtime/win32/application_win32.cpp -- the application object on Windows: COM for the GUI
 // thread, the message loop and the pump, the modal error box.
 #include "runtime/application.h"
+#include "runtime/win32/access_key_message.h"
 #include "runtime/win32/win32_api.h"
 
 #include <objbase.h>
@@ -15,11 +16,20 @@ const wchar_t* Wide(const String& Text) {
 
 // Keyboard navigation inside the application's window: Tab and Shift+Tab move the focus to the
 // next or previous visible, enabled tab stop among its child windows, unless the focused control
-// asks for Tab itself (WM_GETDLGCODE). Every other key goes to the focused control unchanged.
+// asks for Tab itself (WM_GETDLGCODE). Alt shows the keyboard cues (the underlined access keys),
+// and a character typed with Alt in a child goes to the window first (AccessKeyMessage): when the
+// window acts on it, the child never sees it. Every other key goes to the focused control
+// unchanged.
 bool IsNavigationMessage(HWND MainWindow, const MSG& Msg) {
-  if (Msg.message != WM_KEYDOWN || Msg.wParam != VK_TAB) return false;
   if (!MainWindow || !IsWindow(MainWindow)) return false;
   if (Msg.hwnd != MainWindow && !IsChild(MainWindow, Msg.hwnd)) return false;
+  if (Msg.message == WM_SYSKEYDOWN && Msg.wParam == VK_MENU) {
+    SendMessageW(MainWindow, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEACCEL), 0);
+    return false;
+  }
+  if (Msg.message == WM_SYSCHAR && Msg.hwnd != MainWindow)
+    return SendMessageW(MainWindow, AccessKeyMessage(), Msg.wParam, 0) != 0;
+  if (Msg.message != WM_KEYDOWN || Msg.wParam != VK_TAB) return false;
   const LRESULT Wants =
       SendMessageW(Msg.hwnd, WM_GETDLGCODE, Msg.wParam, reinterpret_cast<LPARAM>(&Msg));
   if (Wants & (DLGC_WANTTAB | DLGC_WANTMESSAGE)) return false;
@@ -31,6 +41,11 @@ bool IsNavigationMessage(HWND MainWindow, const MSG& Msg) {
 }
 
 }  // namespace
+
+unsigned AccessKeyMessage() {
+  static const UINT Message = RegisterWindowMessageW(L"VelmoraAccessKey");
+  return Message;
+}
 
 void TApplication::PlatformInit() {
   CoInitialize(nullptr);

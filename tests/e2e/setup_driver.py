@@ -289,6 +289,59 @@ class Probe:
         self.prefix.run(self.exe, "close", hwnd)
 
 
+class AccProbe:
+    """acc_probe.exe in the prefix: the window as a screen reader reads it, default actions, and
+    the WinEvents announced while something happens."""
+
+    def __init__(self, prefix, exe):
+        self.prefix = prefix
+        self.exe = exe
+
+    def tree(self, hwnd):
+        """[node] of the client object of hwnd, depth first (see acc_probe.cpp)."""
+        code, out = self.prefix.run(self.exe, "tree", hwnd)
+        return [json.loads(line) for line in out.splitlines() if line.startswith("{")]
+
+    def do(self, hwnd, child):
+        code, _ = self.prefix.run(self.exe, "do", hwnd, child)
+        return code == 0
+
+    def record(self, folder, seconds):
+        """A Recorder of the WinEvents of every process of the prefix (wine does not filter them
+        by process id), files in folder; started and ready."""
+        return Recorder(self, folder, 0, seconds)
+
+
+class Recorder:
+    """acc_probe.exe record in the background; stop() ends it and returns the events."""
+
+    def __init__(self, probe, folder, pid, seconds):
+        self.file = os.path.join(folder, "events.jsonl")
+        self.stop_file = os.path.join(folder, "events.stop")
+        for path in (self.file, self.stop_file):
+            if os.path.exists(path):
+                os.remove(path)
+        self.process = probe.prefix.popen(probe.exe, "record",
+                                          probe.prefix.windows_path(self.file),
+                                          probe.prefix.windows_path(self.stop_file), seconds, pid)
+        if not wait_for(lambda: os.path.exists(self.file) and
+                        b'"ready"' in read_bytes(self.file), WINE_SECONDS, 0.1):
+            self.stop()
+            raise DriverError("the accessibility recorder did not start")
+
+    def stop(self):
+        with open(self.stop_file, "w"):
+            pass
+        try:
+            self.process.wait(timeout=WINE_SECONDS)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait(timeout=10)
+        text = read_bytes(self.file).decode("utf-8", errors="replace") if os.path.exists(
+            self.file) else ""
+        return [json.loads(line) for line in text.splitlines() if line.startswith("{")][1:]
+
+
 class Screen:
     """The X display: real mouse clicks, keys and screenshots."""
 

@@ -838,7 +838,13 @@ def main():
         ("dpi", scenario_high_dpi),
         ("close", scenario_close_while_installing),  # last: the stand-in outlives the program
     ]
-    only = set(args.only.split(",")) if args.only else None
+    return run_scenarios(c, scenarios, args.only)
+
+
+def run_scenarios(c, scenarios, only=None):
+    """Runs the (name, scenario(c)) pairs, or those named in the comma-separated only, each
+    timed, in a prepared prefix; returns the exit code of the checks."""
+    only = set(only.split(",")) if only else None
     try:
         c.prepare()
         for name, scenario in scenarios:

@@ -12,29 +12,14 @@
 #include <string>
 
 #include "runtime/win32/win32_api.h"
+#include "tests/e2e/probe_json.h"
 
 #include <objbase.h>
 #include <shlobj.h>
 
 namespace {
 
-std::string Json(const wchar_t* Text) {
-  std::string Out = "\"";
-  for (const wchar_t* P = Text; *P; ++P) {
-    const unsigned C = static_cast<unsigned>(*P);
-    if (C == '"' || C == '\\') {
-      Out += '\\';
-      Out += static_cast<char>(C);
-    } else if (C < 0x20 || C > 0x7E) {
-      char Escape[8];
-      std::snprintf(Escape, sizeof Escape, "\\u%04x", C);
-      Out += Escape;
-    } else {
-      Out += static_cast<char>(C);
-    }
-  }
-  return Out + "\"";
-}
+using probe::Json;
 
 std::string Describe(HWND Window) {
   wchar_t Class[256] = {}, Text[1024] = {};

@@ -34,7 +34,15 @@ TColor ButtonStateColor(TColor Base, bool Enabled, bool DownInside) {
 }
 
 TSmoothButton::TSmoothButton(TForm& Parent, int Left, int Top, int Width, int Height)
-    : TWinControl(Parent, L"TSmoothButton", Left, Top, Width, Height, /*TabStop=*/true) {}
+    : TWinControl(Parent, L"TSmoothButton", Left, Top, Width, Height, /*TabStop=*/true) {
+  // A push button named by its caption; its default action is a click, as Enter raises it.
+  TAccessibleElement& Self = MakeAccessible().Self;
+  Self.Role = ROLE_SYSTEM_PUSHBUTTON;
+  Self.DefaultAction = u"Press";
+  Self.DoDefaultAction = [this] {
+    if (Enabled()) Click();
+  };
+}
 
 void TSmoothButton::SetColor(TColor Value) {
   if (FColor == Value) return;

@@ -1,6 +1,9 @@
 // ui/controls/smooth_label.cpp -- label layout and gradient text.
 #include "ui/controls/smooth_label.h"
 
+#include "runtime/upper_case.h"
+#include "ui/forms/form.h"
+
 #include <algorithm>
 #include <memory>
 
@@ -49,17 +52,28 @@ void TSmoothLabel::Paint(Gdiplus::Graphics& G) {
                 CaptionShadow.ColorEnd, CaptionShadow.OpacityStart, CaptionShadow.OpacityEnd, 1);
   }
   if (!FCaption.empty()) {
-    DrawCaption(G, Box, FCaption, GradientType, ColorStart, ColorEnd, OpacityStart, OpacityEnd, 0);
+    DrawCaption(G, Box, FCaption, GradientType, ColorStart, ColorEnd, OpacityStart, OpacityEnd, 0,
+                AccessKey != 0 && Parent().KeyboardCuesShown());
   }
 }
 
 void TSmoothLabel::DrawCaption(Gdiplus::Graphics& G, const Gdiplus::RectF& Box, const String& Text,
                                TLabelGradient Gradient, TColor Start, TColor End, int StartOpacity,
-                               int EndOpacity, float Offset) {
+                               int EndOpacity, float Offset, bool UnderlineAccessKey) {
   if (Start == clNone) return;
   const auto Font = CreateGdipFont(FFont);
   if (!Font) return;  // no font on this system: the fill and the pictures still show
   Gdiplus::StringFormat Format(WordWrap ? 0 : Gdiplus::StringFormatFlagsNoWrap);
+  String Shown = Text;
+  if (UnderlineAccessKey) {
+    // "&" before the key's character, drawn as an underline under it.
+    for (size_t I = 0; I < Shown.size(); ++I) {
+      if (UpperCaseUnit(Shown[I]) != UpperCaseUnit(AccessKey)) continue;
+      Shown.insert(I, 1, u'&');
+      Format.SetHotkeyPrefix(Gdiplus::HotkeyPrefixShow);
+      break;
+    }
+  }
   if (WordWrap) {
     // Wrapped lines line up by the column of Location.
     const int Column = FLocation == TLabelLocation::Custom ? 0 : static_cast<int>(FLocation) % 3;
@@ -69,7 +83,7 @@ void TSmoothLabel::DrawCaption(Gdiplus::Graphics& G, const Gdiplus::RectF& Box, 
   }
   Gdiplus::RectF Measured;
   const Gdiplus::RectF Room(0, 0, WordWrap ? std::max(Box.Width, 1.0f) : 10000.0f, 10000);
-  G.MeasureString(WidePtr(Text), static_cast<INT>(Text.size()), Font.get(), Room, &Format,
+  G.MeasureString(WidePtr(Shown), static_cast<INT>(Shown.size()), Font.get(), Room, &Format,
                   &Measured);
   const Gdiplus::PointF At =
       CaptionOrigin(FLocation, Box.Width, Box.Height, Measured.Width, Measured.Height,
@@ -95,7 +109,7 @@ void TSmoothLabel::DrawCaption(Gdiplus::Graphics& G, const Gdiplus::RectF& Box, 
   // What does not fit the layout box is cut off.
   const Gdiplus::GraphicsState Saved = G.Save();
   G.IntersectClip(Gdiplus::RectF(Box.X, Box.Y, Box.Width + 1, Box.Height + 1));
-  G.DrawString(WidePtr(Text), static_cast<INT>(Text.size()), Font.get(), TextBox, &Format,
+  G.DrawString(WidePtr(Shown), static_cast<INT>(Shown.size()), Font.get(), TextBox, &Format,
                Brush.get());
   G.Restore(Saved);
 }

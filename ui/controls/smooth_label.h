@@ -64,6 +64,9 @@ public:
   // Wraps the caption at the layout box's width, lines aligned by the column of Location.
   bool WordWrap = false;
   TSmoothLabelShadow CaptionShadow;
+  // The character of the caption (its first occurrence, either case) that is underlined while
+  // the window shows keyboard cues: the access key of the control the label names. 0: none.
+  char16_t AccessKey = 0;
 
   void Paint(Gdiplus::Graphics& G) override;
 
@@ -72,7 +75,7 @@ private:
   // own height, placed in Box by Location and moved by Offset, cut off at Box.
   void DrawCaption(Gdiplus::Graphics& G, const Gdiplus::RectF& Box, const String& Text,
                    TLabelGradient Gradient, TColor Start, TColor End, int StartOpacity,
-                   int EndOpacity, float Offset);
+                   int EndOpacity, float Offset, bool UnderlineAccessKey = false);
 
   String FCaption;
   TLabelLocation FLocation = TLabelLocation::CenterCenter;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <string>
 
 namespace vlm {
 
@@ -20,6 +21,22 @@ TSmoothProgressBar::TSmoothProgressBar(TForm& Parent, int Left, int Top, int Wid
     : TWinControl(Parent, L"TSmoothProgressBar", Left, Top, Width, Height, /*TabStop=*/true) {
   // The animation timer runs for the bar's whole life, also while the bar is hidden.
   FTimer = SetTimer(Handle(), kAnimationTimer, kAnimationMs, nullptr);
+  // The value is the shown position in whole percent; screen readers are told of it every ten
+  // percentage points and at 100, not at every step of the glide.
+  TAccessibleElement& Self = MakeAccessible().Self;
+  Self.Role = ROLE_SYSTEM_PROGRESSBAR;
+  Self.Value = [this] { return Utf8ToString(std::to_string(ShownPercent())) + u"%"; };
+  Self.ValueKey = [this] {
+    const int Percent = ShownPercent();
+    return Utf8ToString(std::to_string(Percent == 100 ? 100 : Percent / 10 * 10));
+  };
+}
+
+int TSmoothProgressBar::ShownPercent() const {
+  const double Range = FMaximum - FMinimum;
+  if (Range <= 0) return 0;
+  const double Percent = (FShown - FMinimum) * 100 / Range;
+  return static_cast<int>(std::clamp(std::floor(Percent + 1e-9), 0.0, 100.0));
 }
 
 TSmoothProgressBar::~TSmoothProgressBar() {

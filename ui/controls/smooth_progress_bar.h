@@ -30,6 +30,8 @@ public:
   void SetPosition(double Value);
   // What the bar draws, moving towards Position while animating.
   double ShownPosition() const { return FShown; }
+  // The shown position in whole percent of the range, 0 to 100 (0 for an empty range).
+  int ShownPercent() const;
   bool Gliding() const;
 
   void Next() { SetPosition(FTarget + FStep); }

@@ -151,9 +151,16 @@ int TSmoothMessageDialog::ExecuteDialog() {
   FWindow = CreateDialogWindow(Owner);
   Repaint();
   if (!FWindow) return FResult;
+  DescribeWindow();
+  // Screen readers hear the dialog open and the button that has the focus.
+  const auto Announce = [this] {
+    NotifyWinEvent(EVENT_SYSTEM_DIALOGSTART, FWindow, OBJID_WINDOW, CHILDID_SELF);
+    if (FFocused >= 0) FAccessible->AnnounceFocus(FFocused + 1);
+  };
   if (!Modal) {
     ShowWindow(FWindow, SW_SHOW);
     SetFocus(FWindow);
+    Announce();
     if (OnShownForTesting) OnShownForTesting(FWindow);
     return 1;
   }
@@ -162,6 +169,7 @@ int TSmoothMessageDialog::ExecuteDialog() {
   ShowWindow(FWindow, SW_SHOW);
   SetForegroundWindow(FWindow);
   SetFocus(FWindow);
+  Announce();
   if (OnShownForTesting) OnShownForTesting(FWindow);
   RunModalLoop();
   // The other windows come back before the dialog goes, so that one of them is activated.
@@ -212,7 +220,46 @@ void TSmoothMessageDialog::Choose(int Index) {
   }
 }
 
+void TSmoothMessageDialog::DescribeWindow() {
+  FAccessible = std::make_unique<TAccessibleTree>(FWindow);
+  TAccessibleElement& Self = FAccessible->Self;
+  Self.Role = ROLE_SYSTEM_DIALOG;
+  Self.Name = [this] { return FCaption; };
+  for (size_t I = 0; I < Buttons.size(); ++I) {
+    const int Index = static_cast<int>(I);
+    TAccessibleElement Button;
+    Button.Role = ROLE_SYSTEM_PUSHBUTTON;
+    Button.Name = [this, I] {
+      String Name;  // the caption without its accelerator marks ("&&" stays one "&")
+      const String& Caption = Buttons[I].Caption;
+      for (size_t C = 0; C < Caption.size(); ++C) {
+        if (Caption[C] == u'&' && C + 1 < Caption.size()) ++C;
+        Name += Caption[C];
+      }
+      return Name;
+    };
+    Button.State = [this, I, Index] {
+      const bool Focused = Index == FFocused;
+      return VisibilityState(true, Buttons[I].Enabled) | STATE_SYSTEM_FOCUSABLE |
+             (Focused ? STATE_SYSTEM_DEFAULT : 0) |
+             (Focused && GetFocus() == FWindow ? STATE_SYSTEM_FOCUSED : 0);
+    };
+    Button.Bounds = [this, I] {
+      RECT R = I < FLayout.Buttons.size() ? FLayout.Buttons[I] : RECT{};
+      MapWindowPoints(FWindow, HWND_DESKTOP, reinterpret_cast<POINT*>(&R), 2);
+      return R;
+    };
+    Button.DefaultAction = u"Press";
+    Button.DoDefaultAction = [this, I, Index] {
+      if (Buttons[I].Enabled) Choose(Index);
+    };
+    FAccessible->Children.push_back(std::move(Button));
+  }
+  FAccessible->Announce();  // takes the first state in
+}
+
 void TSmoothMessageDialog::CloseWindow() {
+  FAccessible.reset();
   if (!FWindow) return;
   const HWND Window = FWindow;
   FWindow = nullptr;

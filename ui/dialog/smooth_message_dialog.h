@@ -11,6 +11,7 @@
 
 #include "runtime/string.h"
 #include "runtime/win32/win32_api.h"
+#include "ui/access/accessible_tree.h"
 #include "ui/controls/smooth_fill.h"
 #include "ui/controls/smooth_label.h"
 #include "ui/dialog/dialog_image.h"
@@ -141,10 +142,14 @@ private:
   void Repaint();
   void Choose(int Index);
   void CloseWindow();
+  // What screen readers see while the window is shown: a dialog named by the caption with its
+  // buttons as push buttons, the focused one marked as the default (the one Enter chooses).
+  void DescribeWindow();
 
   HWND FOwner;
   String FCaption;
   HWND FWindow = nullptr;
+  std::unique_ptr<TAccessibleTree> FAccessible;  // while the window is shown
   DialogLayout FLayout;
   DialogImage FImage;
   int FFocused = -1;

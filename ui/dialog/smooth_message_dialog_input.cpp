@@ -32,6 +32,9 @@ wchar_t AcceleratorOf(const String& Caption) {
 
 LRESULT TSmoothMessageDialog::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
   const HWND Handle = FWindow;
+  if (LRESULT Answer = 0;
+      HandleAccessibilityMessage(FAccessible.get(), Msg, WParam, LParam, Answer))
+    return Answer;
   switch (Msg) {
     case WM_MOUSEACTIVATE: return MA_ACTIVATE;
     case WM_LBUTTONDOWN:
@@ -56,6 +59,7 @@ LRESULT TSmoothMessageDialog::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LPar
     case WM_GETDLGCODE: return DLGC_WANTALLKEYS;
     case WM_CLOSE: return 0;  // only a button ends the dialog
     case WM_DESTROY:
+      FAccessible.reset();
       // Destroyed from outside (its owner went away): end the modal loop.
       if (!FDone) {
         FDone = true;
@@ -147,6 +151,10 @@ void TSmoothMessageDialog::MoveFocus(int Delta) {
   FFocused = ((FFocused < 0 ? 0 : FFocused) + Delta + Count) % Count;
   DefaultButton = FFocused;
   Repaint();
+  if (FAccessible) {
+    FAccessible->Announce();  // the default mark moved
+    FAccessible->AnnounceFocus(FFocused + 1);
+  }
 }
 
 void TSmoothMessageDialog::KeyDown(WPARAM Key) {

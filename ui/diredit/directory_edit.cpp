@@ -92,9 +92,22 @@ TDirectoryEdit::TDirectoryEdit(HWND Parent, int Left, int Top, int Width, int He
 
   DragAcceptFiles(FEdit, TRUE);
   SuggestFolders(FEdit);
+
+  FAccessible = std::make_unique<TAccessibleTree>(FEdit);
+  TAccessibleElement& Self = FAccessible->Self;
+  Self.Role = ROLE_SYSTEM_TEXT;
+  Self.Name = [this] { return AccessibleName; };
+  Self.Value = [this] { return Text(); };
+  Self.State = [this] {
+    return VisibilityState(IsWindowVisible(FEdit), IsWindowEnabled(FEdit)) |
+           STATE_SYSTEM_FOCUSABLE | (GetFocus() == FEdit ? STATE_SYSTEM_FOCUSED : 0) |
+           (FReadOnly ? STATE_SYSTEM_READONLY : 0);
+  };
+  Self.KeyboardShortcut = u"Alt+Down";  // opens the folder browser
 }
 
 TDirectoryEdit::~TDirectoryEdit() {
+  FAccessible.reset();
   FButton.reset();
   if (FEdit && IsWindow(FEdit)) {
     SetWindowLongPtrW(FEdit, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FEditProc));
@@ -175,6 +188,7 @@ void TDirectoryEdit::TextMayHaveChanged() {
   }
   FLastText = Now;
   FDirectory = Now;
+  if (FAccessible) FAccessible->Announce();
   if (OnChange) OnChange();
 }
 
@@ -202,6 +216,9 @@ LRESULT CALLBACK TDirectoryEdit::EditProc(HWND Handle, UINT Msg, WPARAM WParam, 
 }
 
 LRESULT TDirectoryEdit::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (LRESULT Answer = 0;
+      HandleAccessibilityMessage(FAccessible.get(), Msg, WParam, LParam, Answer))
+    return Answer;
   switch (Msg) {
     case WM_SYSKEYDOWN:
     case WM_KEYDOWN:

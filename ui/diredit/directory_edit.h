@@ -10,6 +10,7 @@
 
 #include "runtime/string.h"
 #include "runtime/win32/win32_api.h"
+#include "ui/access/accessible_tree.h"
 #include "ui/diredit/edit_button.h"
 
 #include <shellapi.h>
@@ -52,6 +53,11 @@ public:
   // too old for the browser; the text is then unchanged.
   void Browse();
 
+  // The field's name for screen readers (the label beside it says it to the eye).
+  String AccessibleName;
+  // What screen readers see of the field: an editable text whose value is the field's text.
+  TAccessibleTree& Accessible() { return *FAccessible; }
+
   // Where the browser starts when the text is empty; becomes the last folder chosen that exists.
   String InitialDir;
   // Status text handed to the browser.
@@ -75,6 +81,7 @@ private:
   WNDPROC FEditProc = nullptr;  // the edit class's own window procedure
   HFONT FFont = nullptr;
   std::unique_ptr<TEditButton> FButton;
+  std::unique_ptr<TAccessibleTree> FAccessible;
   int FButtonWidth = 21;
   String FDirectory;
   String FLastText;  // the text as last seen, to notice changes

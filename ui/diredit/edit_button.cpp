@@ -41,9 +41,23 @@ TEditButton::TEditButton(HWND Parent, const RECT& Bounds) {
   CreateWindowExW(0, kWindowClass, L"", WS_CHILD | WS_VISIBLE, Bounds.left, Bounds.top,
                   Bounds.right - Bounds.left, Bounds.bottom - Bounds.top, Parent, nullptr,
                   GetModuleHandleW(nullptr), this);
+  // The picture says what the button does; screen readers get it in words.
+  FAccessible = std::make_unique<TAccessibleTree>(FHandle);
+  TAccessibleElement& Self = FAccessible->Self;
+  Self.Role = ROLE_SYSTEM_PUSHBUTTON;
+  Self.Name = [] { return String(u"Browse for folder"); };
+  Self.State = [this] {
+    return VisibilityState(IsWindowVisible(FHandle), IsWindowEnabled(FHandle));
+  };
+  Self.DefaultAction = u"Press";
+  Self.DoDefaultAction = [this] {
+    if (IsWindowEnabled(FHandle) && OnClick) OnClick();
+  };
+  Self.KeyboardShortcut = u"Alt+Down";
 }
 
 TEditButton::~TEditButton() {
+  FAccessible.reset();
   if (FHandle && IsWindow(FHandle)) {
     SetWindowLongPtrW(FHandle, GWLP_USERDATA, 0);
     DestroyWindow(FHandle);
@@ -58,6 +72,7 @@ void TEditButton::SetBounds(const RECT& Bounds) {
 void TEditButton::SetEnabled(bool Enabled) {
   EnableWindow(FHandle, Enabled ? TRUE : FALSE);
   InvalidateRect(FHandle, nullptr, TRUE);
+  if (FAccessible) FAccessible->Announce();
 }
 
 TGlyphVariant TEditButton::Variant() const {
@@ -101,6 +116,9 @@ LRESULT CALLBACK TEditButton::WndProc(HWND Handle, UINT Msg, WPARAM WParam, LPAR
 }
 
 LRESULT TEditButton::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
+  if (LRESULT Answer = 0;
+      HandleAccessibilityMessage(FAccessible.get(), Msg, WParam, LParam, Answer))
+    return Answer;
   switch (Msg) {
     case WM_PAINT: {
       PAINTSTRUCT Paint;

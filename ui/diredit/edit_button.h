@@ -4,8 +4,10 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 
 #include "runtime/win32/win32_api.h"
+#include "ui/access/accessible_tree.h"
 #include "ui/diredit/folder_glyph.h"
 
 namespace vlm {
@@ -34,7 +36,8 @@ private:
   void SetDown(bool Down);
 
   HWND FHandle = nullptr;
-  bool FDown = false;      // shown pressed: the left button is held over it
+  std::unique_ptr<TAccessibleTree> FAccessible;  // a push button "Browse for folder"
+  bool FDown = false;                            // shown pressed: the left button is held over it
   bool FPressing = false;  // a left press began on it and has not been released
 };
 

@@ -17,7 +17,9 @@ TControl::TControl(TForm& Parent, int Left, int Top, int Width, int Height)
 
 TControl::~TControl() {
   FParent.RemoveControl(this);
-  Invalidate();
+  // Only the repaint: the window's description may already name controls that are gone.
+  const RECT R = BoundsRect();
+  if (FParent.Handle()) InvalidateRect(FParent.Handle(), &R, FALSE);
 }
 
 void TControl::SetVisible(bool Value) {
@@ -35,6 +37,7 @@ void TControl::SetEnabled(bool Value) {
 void TControl::Invalidate() {
   const RECT R = BoundsRect();
   if (FParent.Handle()) InvalidateRect(FParent.Handle(), &R, FALSE);
+  FParent.ControlChanged();
 }
 
 void TControl::Click() {

@@ -34,7 +34,8 @@ public:
   void SetEnabled(bool Value);
 
   TForm& Parent() const { return FParent; }
-  // Marks the control's area of the parent for repainting.
+  // Marks the control's area of the parent for repainting, and lets the parent tell screen
+  // readers what changed.
   void Invalidate();
 
   // Paints the control with G's origin at the control's top-left corner.

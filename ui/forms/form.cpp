@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "runtime/application.h"
+#include "runtime/win32/access_key_message.h"
 #include "ui/forms/control.h"
 #include "ui/forms/dpi.h"
 #include "ui/forms/window_class.h"
@@ -37,6 +38,8 @@ TForm::TForm(const wchar_t* ClassName, int ClientWidth, int ClientHeight, double
   FHandle = CreateWindowExW(kFormExStyle, ClassName, L"", kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                             R.right - R.left, R.bottom - R.top, nullptr, nullptr,
                             GetModuleHandleW(nullptr), this);
+  // The access keys are underlined only once the keyboard is used (Alt pressed): until then the
+  // window looks as it always has, whatever the platform's default for keyboard cues.
 }
 
 TForm::~TForm() {
@@ -68,6 +71,25 @@ void TForm::Show() {
 void TForm::CloseRequested() {
   ShowWindow(FHandle, SW_HIDE);
   Application().Terminate();
+}
+
+TAccessibleTree& TForm::MakeAccessible() {
+  FAccessible = std::make_unique<TAccessibleTree>(FHandle);
+  return *FAccessible;
+}
+
+void TForm::ControlChanged() {
+  if (FAccessible) FAccessible->Announce();
+}
+
+void TForm::UiStateChanged(WPARAM W) {
+  // Kept here rather than read back from the system: what a new window starts with differs
+  // between platforms, and the window must look the same until the user asks for the cues.
+  if (!(HIWORD(W) & UISF_HIDEACCEL)) return;
+  const bool Shown = LOWORD(W) == UIS_CLEAR ? true : LOWORD(W) == UIS_SET ? false : FCuesShown;
+  if (Shown == FCuesShown) return;
+  FCuesShown = Shown;
+  InvalidateRect(FHandle, nullptr, FALSE);
 }
 
 void TForm::RemoveControl(TControl* Control) {
@@ -146,6 +168,9 @@ void TForm::FocusNext(bool Backwards) {
 }
 
 LRESULT TForm::WndProc(UINT Msg, WPARAM W, LPARAM L) {
+  if (LRESULT Answer = 0; HandleAccessibilityMessage(FAccessible.get(), Msg, W, L, Answer))
+    return Answer;
+  if (Msg == AccessKeyMessage()) return Mnemonic(static_cast<char16_t>(W)) ? 1 : 0;
   switch (Msg) {
     case WM_PAINT: Paint(); return 0;
     case WM_ERASEBKGND: return 1;
@@ -179,6 +204,12 @@ LRESULT TForm::WndProc(UINT Msg, WPARAM W, LPARAM L) {
       }
       return 0;
     case WM_CLOSE: CloseRequested(); return 0;
+    case WM_SYSCHAR:
+      if (Mnemonic(static_cast<char16_t>(W))) return 0;
+      break;
+    // A request to show or hide the cues (Alt pressed); the broadcast of the state the system
+    // initialises a window with (WM_UPDATEUISTATE) is not followed.
+    case WM_CHANGEUISTATE: UiStateChanged(W); break;
   }
   return DefWindowProcW(FHandle, Msg, W, L);
 }

@@ -5,10 +5,12 @@
 // between its windowed children with Tab, and turns the close button into a close request.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "runtime/object.h"
 #include "runtime/win32/win32_api.h"
+#include "ui/access/accessible_tree.h"
 #include "ui/forms/gdiplus_api.h"
 
 namespace vlm {
@@ -54,9 +56,22 @@ public:
   // Bookkeeping of windowless controls (their constructors and destructors call these).
   void InsertControl(TControl* Control) { FControls.push_back(Control); }
   void RemoveControl(TControl* Control);
+  // A windowless control changed what it shows: screen readers are told what they see change.
+  void ControlChanged();
+
+  // What screen readers see of the window (null until a subclass describes it).
+  TAccessibleTree* Accessible() const { return FAccessible.get(); }
+  // A character typed with Alt: true when the form acted on it (a windowless control's key).
+  virtual bool Mnemonic(char16_t Key) { return false; }
+  // Whether the keyboard cues (the underlined access keys) are to be shown now.
+  bool KeyboardCuesShown() const { return FCuesShown; }
 
 protected:
   virtual LRESULT WndProc(UINT Msg, WPARAM W, LPARAM L);
+  // Starts the window's accessible description: the tree whose Self and Children the caller
+  // fills in. A subclass whose controls the description names drops it before they go.
+  TAccessibleTree& MakeAccessible();
+  void DropAccessible() { FAccessible.reset(); }
 
 private:
   static LRESULT CALLBACK WindowProcedure(HWND Window, UINT Msg, WPARAM W, LPARAM L);
@@ -64,12 +79,16 @@ private:
   void MouseDown(int X, int Y);
   void MouseUp(int X, int Y);
   void FocusNext(bool Backwards);
+  // A WM_CHANGEUISTATE: follows the request to show or hide the cues.
+  void UiStateChanged(WPARAM W);
 
   HWND FHandle = nullptr;
   double FScale = 1;
   std::vector<TControl*> FControls;
   TControl* FPressed = nullptr;  // the control a left press started on (not owned)
   HWND FLastFocus = nullptr;     // the child that had the focus when the window deactivated
+  std::unique_ptr<TAccessibleTree> FAccessible;
+  bool FCuesShown = false;
 };
 
 }  // namespace vlm

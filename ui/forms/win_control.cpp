@@ -101,7 +101,27 @@ void TWinControl::SetFocus() {
   ::SetFocus(FHandle);
 }
 
+void TWinControl::Invalidate() {
+  InvalidateRect(FHandle, nullptr, FALSE);
+  if (FAccessible) FAccessible->Announce();
+}
+
+TAccessibleTree& TWinControl::MakeAccessible() {
+  FAccessible = std::make_unique<TAccessibleTree>(FHandle);
+  TAccessibleElement& Self = FAccessible->Self;
+  Self.Name = [this] { return Caption(); };
+  Self.State = [this] {
+    return VisibilityState(Visible(), Enabled()) |
+           (Enabled() && (GetWindowLongW(FHandle, GWL_STYLE) & WS_TABSTOP) ? STATE_SYSTEM_FOCUSABLE
+                                                                           : 0) |
+           (Focused() ? STATE_SYSTEM_FOCUSED : 0);
+  };
+  return *FAccessible;
+}
+
 LRESULT TWinControl::WndProc(UINT Msg, WPARAM W, LPARAM L) {
+  if (LRESULT Answer = 0; HandleAccessibilityMessage(FAccessible.get(), Msg, W, L, Answer))
+    return Answer;
   switch (Msg) {
     case WM_SETFOCUS:
     case WM_KILLFOCUS:

@@ -4,9 +4,12 @@
 // the application's error box and do not cross the window procedure.
 #pragma once
 
+#include <memory>
+
 #include "runtime/object.h"
 #include "runtime/string.h"
 #include "runtime/win32/win32_api.h"
+#include "ui/access/accessible_tree.h"
 
 namespace vlm {
 
@@ -40,7 +43,12 @@ public:
 
   bool Focused() const { return GetFocus() == FHandle; }
   void SetFocus();
-  void Invalidate() { InvalidateRect(FHandle, nullptr, FALSE); }
+  // Repaints the control, and tells screen readers what changed of what they see of it.
+  void Invalidate();
+
+  // What screen readers see of the control: its own element (made by the control class that
+  // describes itself; null for none), answered through WM_GETOBJECT.
+  TAccessibleTree* Accessible() const { return FAccessible.get(); }
 
 protected:
   // The control's message handler; unhandled messages go to DefaultHandler.
@@ -50,12 +58,15 @@ protected:
   }
   // Called after the window text, the enabled state or the focus changed.
   virtual void StateChanged() {}
+  // Starts the control's accessible description: the tree whose Self the caller fills in.
+  TAccessibleTree& MakeAccessible();
 
 private:
   static LRESULT CALLBACK WindowProcedure(HWND Window, UINT Msg, WPARAM W, LPARAM L);
 
   TForm& FParent;
   HWND FHandle = nullptr;
+  std::unique_ptr<TAccessibleTree> FAccessible;
 };
 
 }  // namespace vlm
