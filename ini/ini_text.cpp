@@ -10,4 +10,13 @@ String TrimIniText(StringView Text) {
   return String(Text.substr(Start, End - Start));
 }
 
+void TrimIniTextInPlace(String& Text) {
+  size_t End = Text.size();
+  while (End > 0 && Text[End - 1] <= u' ') --End;
+  Text.erase(End);
+  size_t Start = 0;
+  while (Start < Text.size() && Text[Start] <= u' ') ++Start;
+  Text.erase(0, Start);
+}
+
 }  // namespace vlm

@@ -9,6 +9,8 @@ namespace vlm {
 
 // Text without the characters at or below U+0020 at either end.
 String TrimIniText(StringView Text);
+// The same, done to Text itself (no second copy of a long line).
+void TrimIniTextInPlace(String& Text);
 
 // Whether a trimmed line starts a section.
 inline bool IsIniSectionHeader(StringView Line) {

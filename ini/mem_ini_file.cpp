@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "ini/ini_text.h"
+#include "runtime/file_stream.h"
 #include "runtime/file_system.h"
 
 namespace vlm {
@@ -53,30 +54,47 @@ void TMemIniFile::ReloadValues() {
     Clear();
     return;
   }
-  TStringList List;
-  List.LoadFromFile(FFileName);
-  SetStrings(List);
+  // The file's lines are read one at a time, as the string list would read them: a line the
+  // rules drop (a comment, a line before the first section) is never kept.
+  Clear();
+  THashedStringList* Current = nullptr;
+  std::string Bytes;
+  {
+    TFileStream File(FFileName, fmOpenRead | fmShareDenyWrite);
+    Bytes = ReadRestOfStream(File);
+  }
+  ForEachTextLine(Bytes, [&](String&& Line) { ReadLine(std::move(Line), Current); });
 }
 
 void TMemIniFile::SetStrings(const TStringList& List) {
   Clear();
   THashedStringList* Current = nullptr;
-  for (int I = 0; I < List.Count(); ++I) {
-    const String Line = TrimIniText(List.Strings(I));
-    if (IsIniSilentLine(Line)) continue;
-    if (IsIniSectionHeader(Line)) {
-      Current = &AppendSection(IniSectionName(Line));
-      continue;
-    }
-    if (Current == nullptr) continue;  // lines before the first section are dropped
-    const size_t Equals = Line.find(u'=');
-    if (Equals == String::npos) {
-      Current->Add(Line);
-    } else {
-      Current->Add(TrimIniText(StringView(Line).substr(0, Equals)) + u"=" +
-                   TrimIniText(StringView(Line).substr(Equals + 1)));
-    }
+  for (int I = 0; I < List.Count(); ++I) ReadLine(String(List.Strings(I)), Current);
+}
+
+void TMemIniFile::ReadLine(String&& Line, THashedStringList*& Current) {
+  TrimIniTextInPlace(Line);
+  if (IsIniSilentLine(Line)) return;
+  if (IsIniSectionHeader(Line)) {
+    Current = &AppendSection(IniSectionName(Line));
+    return;
   }
+  if (Current == nullptr) return;  // lines before the first section are dropped
+  const size_t Equals = Line.find(u'=');
+  if (Equals == String::npos) {
+    Current->Add(std::move(Line));
+    return;
+  }
+  // name "=" value, each trimmed; a line that is so already (the line's own ends are trimmed)
+  // is kept as it is, not copied.
+  const bool NameTrimmed = Equals == 0 || Line[Equals - 1] > u' ';
+  const bool ValueTrimmed = Equals + 1 == Line.size() || Line[Equals + 1] > u' ';
+  if (NameTrimmed && ValueTrimmed) {
+    Current->Add(std::move(Line));
+    return;
+  }
+  const String Name = TrimIniText(StringView(Line).substr(0, Equals));
+  Current->Add(Name + u"=" + TrimIniText(StringView(Line).substr(Equals + 1)));
 }
 
 void TMemIniFile::GetStrings(TStringList& List) const {

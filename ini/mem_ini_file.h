@@ -64,6 +64,9 @@ public:
 protected:
   // Loads FileName as described at the constructor.
   void ReloadValues();
+  // One line of text read by the rules above into the sections; Current is the section being
+  // filled (null before the first).
+  void ReadLine(String&& Line, THashedStringList*& Current);
   // Appends a new, empty section named Section (with the current case sensitivity) and returns
   // its line list.
   THashedStringList& AppendSection(const String& Section);

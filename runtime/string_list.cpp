@@ -14,23 +14,21 @@ namespace vlm {
 
 namespace {
 
-// Decodes a text file's bytes: a byte-order mark selects UTF-8, UTF-16 LE or UTF-16 BE and is
-// skipped; otherwise the bytes are in the ANSI code page.
-String DecodeTextBytes(std::string_view Bytes) {
-  auto Starts = [&](std::string_view Mark) { return Bytes.substr(0, Mark.size()) == Mark; };
-  if (Starts("\xEF\xBB\xBF")) return Utf8ToString(Bytes.substr(3));
-  const bool LittleEndian = Starts("\xFF\xFE");
-  if (LittleEndian || Starts("\xFE\xFF")) {
-    String Text;
-    Text.reserve((Bytes.size() - 2) / 2);
-    for (size_t I = 2; I + 1 < Bytes.size(); I += 2) {
-      const auto Low = static_cast<uint8_t>(Bytes[LittleEndian ? I : I + 1]);
-      const auto High = static_cast<uint8_t>(Bytes[LittleEndian ? I + 1 : I]);
-      Text.push_back(static_cast<char16_t>(High << 8 | Low));
-    }
-    return Text;  // an odd last byte is half a code unit and is dropped
+// Splits Units (bytes or 16-bit units, read by Unit) at CR LF, lone CR and lone LF, up to the first
+// zero, and hands each line's range [Start, End) to Line.
+template <class UnitAt>
+void SplitLines(size_t Count, UnitAt Unit, const std::function<void(size_t, size_t)>& Line) {
+  size_t Start = 0;
+  while (Start < Count) {
+    size_t End = Start;
+    unsigned C = 0;
+    while (End < Count && (C = Unit(End)) != u'\r' && C != u'\n' && C != 0) ++End;
+    if (End > Start || (End < Count && C != 0)) Line(Start, End);
+    if (End < Count && C == 0) return;             // the text ends at the first zero
+    if (End < Count && Unit(End) == u'\r') ++End;  // CR, or the CR of CR LF
+    if (End < Count && Unit(End) == u'\n') ++End;  // LF, or the LF of CR LF
+    Start = End;
   }
-  return AnsiToString(Bytes);
 }
 
 }  // namespace
@@ -62,8 +60,8 @@ void TStringList::PutObject(int Index, TObject* Object) {
   FItems[static_cast<size_t>(Index)].FObject = Object;
 }
 
-int TStringList::AddObject(const String& S, TObject* Object) {
-  FItems.push_back({S, Object});
+int TStringList::AddObject(String&& S, TObject* Object) {
+  FItems.push_back({std::move(S), Object});
   Changed();
   return Count() - 1;
 }
@@ -151,10 +149,56 @@ void TStringList::SetText(StringView Value) {
 }
 
 void TStringList::LoadFromStream(TStream& Stream) {
-  TMemoryStream Buffer;
+  std::vector<Item> Lines;
+  {
+    const std::string Bytes = ReadRestOfStream(Stream);
+    ForEachTextLine(Bytes, [&](String&& Line) { Lines.push_back({std::move(Line), nullptr}); });
+  }
+  FItems = std::move(Lines);
+  Changed();
+}
+
+String TStringList::TakeString(int Index) {
+  CheckIndex(Index);
+  return std::move(FItems[static_cast<size_t>(Index)].FString);
+}
+
+std::string ReadRestOfStream(TStream& Stream) {
   const int64_t Remaining = Stream.Size() - Stream.Position();
-  if (Remaining > 0) Buffer.CopyFrom(Stream, Remaining);
-  SetText(DecodeTextBytes(Buffer.View()));
+  std::string Bytes(static_cast<size_t>(Remaining > 0 ? Remaining : 0), '\0');
+  if (!Bytes.empty()) Stream.ReadBuffer(Bytes.data(), static_cast<int64_t>(Bytes.size()));
+  return Bytes;
+}
+
+void ForEachTextLine(std::string_view Bytes, const std::function<void(String&& Line)>& Line) {
+  auto Starts = [&](std::string_view Mark) { return Bytes.substr(0, Mark.size()) == Mark; };
+  const bool LittleEndian = Starts("\xFF\xFE");
+  if (LittleEndian || Starts("\xFE\xFF")) {
+    // 16-bit units after the mark; an odd last byte is half a unit and is dropped.
+    const std::string_view Units = Bytes.substr(2);
+    const auto Unit = [&](size_t I) -> unsigned {
+      const auto First = static_cast<uint8_t>(Units[2 * I]);
+      const auto Second = static_cast<uint8_t>(Units[2 * I + 1]);
+      return LittleEndian ? (Second << 8 | First) : (First << 8 | Second);
+    };
+    SplitLines(Units.size() / 2, Unit, [&](size_t Start, size_t End) {
+      String Text;
+      Text.reserve(End - Start);
+      for (size_t I = Start; I < End; ++I) Text.push_back(static_cast<char16_t>(Unit(I)));
+      Line(std::move(Text));
+    });
+    return;
+  }
+  // Byte encodings: CR, LF and zero never occur inside a character of UTF-8 or of the ANSI
+  // code pages, so the bytes split where the decoded text would.
+  const bool Utf8 = Starts("\xEF\xBB\xBF");
+  const std::string_view Text = Utf8 ? Bytes.substr(3) : Bytes;
+  SplitLines(
+      Text.size(), [&](size_t I) -> unsigned { return static_cast<uint8_t>(Text[I]); },
+      [&](size_t Start, size_t End) {
+        const std::string_view Part = Text.substr(Start, End - Start);
+        Line(Utf8 ? Utf8ToString(Part) : AnsiToString(Part));
+      });
 }
 
 void TStringList::LoadFromFile(const String& FileName) {

@@ -5,6 +5,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "runtime/object.h"
@@ -28,7 +30,10 @@ public:
 
   // Append at the end and return the new index.
   int Add(const String& S) { return AddObject(S, nullptr); }
-  int AddObject(const String& S, TObject* Object);
+  // Takes S over instead of copying it (a long line is never held twice).
+  int Add(String&& S) { return AddObject(std::move(S), nullptr); }
+  int AddObject(const String& S, TObject* Object) { return AddObject(String(S), Object); }
+  int AddObject(String&& S, TObject* Object);
   void Insert(int Index, const String& S) { InsertObject(Index, S, nullptr); }
   void InsertObject(int Index, const String& S, TObject* Object);
   void Delete(int Index);
@@ -68,6 +73,10 @@ public:
   // Runs after every change of content, after Changed().
   std::function<void()> OnChange;
 
+  // Moves the string of entry Index out, leaving it empty (for a reader that takes the lines
+  // over instead of copying them).
+  String TakeString(int Index);
+
 protected:
   // The change notification: runs after append, insert, replace, delete, clear and exchange.
   virtual void Changed();
@@ -84,5 +93,13 @@ private:
   bool FCaseSensitive = false;
 };
 
+// The rest of Stream as bytes, in one buffer of exactly that size.
+std::string ReadRestOfStream(TStream& Stream);
+
+// Splits a text file's bytes into lines the way LoadFromStream reads them (byte-order mark or the
+// ANSI code page; CR LF, lone CR or lone LF; a last line without a break counts; the text ends at
+// the first U+0000) and hands each line to Line, decoded, one at a time: no decoded copy of the
+// whole text exists at any moment.
+void ForEachTextLine(std::string_view Bytes, const std::function<void(String&& Line)>& Line);
 
 }  // namespace vlm

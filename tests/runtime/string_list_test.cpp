@@ -119,6 +119,31 @@ INSTANTIATE_TEST_SUITE_P(
         EncodedFile{"Utf16BigEndian", std::string("\xFE\xFF\0K\0=\0\xE9\x20\xAC\0\r\0x", 14)}),
     [](const testing::TestParamInfo<EncodedFile>& Info) { return std::string(Info.param.Name); });
 
+// Files are split as they are read, line by line from the bytes: the same lines as the decoded
+// text would give, empty lines, every kind of break and the end at the first zero included.
+TEST(TStringList, FilesSplitLikeTheirDecodedText) {
+  const struct {
+    std::string Bytes;
+    std::vector<String> Lines;
+  } Cases[] = {
+      {"a\n\n\r\r\nb\r\n", {u"a", u"", u"", u"", u"b"}},
+      {std::string("a\r\nb\0c\r\nd", 10), {u"a", u"b"}},
+      {std::string("\xFF\xFE"
+                   "a\0\r\0\r\0\n\0b\0\0\0c\0",
+                   16),
+       {u"a", u"", u"b"}},
+      {"\xEF\xBB\xBF\r\n\xC3\xA9", {u"", u"\u00E9"}},
+      {"", {}},
+  };
+  test::TempFolder Folder;
+  for (const auto& Case : Cases) {
+    test::WriteBytes(Folder.Path() / "t.txt", Case.Bytes);
+    TStringList List;
+    List.LoadFromFile(Folder.File("t.txt"));
+    EXPECT_EQ(Lines(List), Case.Lines) << testing::PrintToString(Case.Bytes);
+  }
+}
+
 TEST(TStringList, WritesTheAnsiCodePageWithoutMarkAndWithCrLf) {
   test::TempFolder Folder;
   TStringList List;

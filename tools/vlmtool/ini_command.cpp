@@ -2,6 +2,7 @@
 #include "tools/vlmtool/ini_command.h"
 
 #include <string>
+#include <vector>
 
 #include "ini/ini_file.h"
 #include "runtime/console_output.h"
@@ -23,21 +24,24 @@ const char kIniUsage[] =
 
 namespace {
 
+// The lines an operation prints, kept as text until the INI file is released: a value as long as
+// the file is then never held three times over.
+using TOutput = std::vector<String>;
+
 // One operation: its name, how many arguments it takes after its name, and what it does.
 struct Operation {
   const char16_t* Name;
   size_t MinArgs;
   size_t MaxArgs;
-  void (*Run)(TIniFile& Ini, const Arguments& Args, std::string& Out);
+  void (*Run)(TIniFile& Ini, const Arguments& Args, TOutput& Out);
 };
 
-void Line(std::string& Out, const String& Text) {
-  Out += StringToUtf8(Text);
-  Out += '\n';
+void Line(TOutput& Out, String&& Text) {
+  Out.push_back(std::move(Text));
 }
 
-void Lines(std::string& Out, const TStringList& List) {
-  for (int I = 0; I < List.Count(); ++I) Line(Out, List.Strings(I));
+void Lines(TOutput& Out, TStringList& List) {
+  for (int I = 0; I < List.Count(); ++I) Line(Out, List.TakeString(I));
 }
 
 int32_t IntegerArgument(const String& Text) {
@@ -53,52 +57,52 @@ bool BoolArgument(const String& Text) {
   throw UsageError("DEFAULT must be 0 or 1, not \"" + StringToUtf8(Text) + "\"");
 }
 
-void Read(TIniFile& Ini, const Arguments& A, std::string& Out) {
+void Read(TIniFile& Ini, const Arguments& A, TOutput& Out) {
   Line(Out, Ini.ReadString(A[0], A[1], A.size() > 2 ? A[2] : String()));
 }
 
-void ReadInt(TIniFile& Ini, const Arguments& A, std::string& Out) {
+void ReadInt(TIniFile& Ini, const Arguments& A, TOutput& Out) {
   Line(Out, S(std::to_string(Ini.ReadInteger(A[0], A[1], IntegerArgument(A[2])))));
 }
 
-void ReadBool(TIniFile& Ini, const Arguments& A, std::string& Out) {
+void ReadBool(TIniFile& Ini, const Arguments& A, TOutput& Out) {
   Line(Out, Ini.ReadBool(A[0], A[1], BoolArgument(A[2])) ? u"1" : u"0");
 }
 
-void Sections(TIniFile& Ini, const Arguments&, std::string& Out) {
+void Sections(TIniFile& Ini, const Arguments&, TOutput& Out) {
   TStringList List;
   Ini.ReadSections(List);
   Lines(Out, List);
 }
 
-void Keys(TIniFile& Ini, const Arguments& A, std::string& Out) {
+void Keys(TIniFile& Ini, const Arguments& A, TOutput& Out) {
   TStringList List;
   Ini.ReadSection(A[0], List);
   Lines(Out, List);
 }
 
-void Values(TIniFile& Ini, const Arguments& A, std::string& Out) {
+void Values(TIniFile& Ini, const Arguments& A, TOutput& Out) {
   TStringList List;
   Ini.ReadSectionValues(A[0], List);
   Lines(Out, List);
 }
 
-void Exists(TIniFile& Ini, const Arguments& A, std::string& Out) {
+void Exists(TIniFile& Ini, const Arguments& A, TOutput& Out) {
   const bool Found = A.size() > 1 ? Ini.ValueExists(A[0], A[1]) : Ini.SectionExists(A[0]);
   Line(Out, Found ? u"yes" : u"no");
 }
 
-void Write(TIniFile& Ini, const Arguments& A, std::string&) {
+void Write(TIniFile& Ini, const Arguments& A, TOutput&) {
   for (size_t I = 0; I < A.size(); I += 3) Ini.WriteString(A[I], A[I + 1], A[I + 2]);
   Ini.UpdateFile();
 }
 
-void Erase(TIniFile& Ini, const Arguments& A, std::string&) {
+void Erase(TIniFile& Ini, const Arguments& A, TOutput&) {
   Ini.EraseSection(A[0]);
   Ini.UpdateFile();
 }
 
-void Delete(TIniFile& Ini, const Arguments& A, std::string&) {
+void Delete(TIniFile& Ini, const Arguments& A, TOutput&) {
   Ini.DeleteKey(A[0], A[1]);
   Ini.UpdateFile();
 }
@@ -139,11 +143,17 @@ int RunIniCommand(const Arguments& Args) {
   if (Op->Run == ReadInt) IntegerArgument(Rest[2]);
   if (Op->Run == ReadBool) BoolArgument(Rest[2]);
 
-  TIniFile Ini(FileName);
-  Ini.SetCaseSensitive(CaseSensitive);
-  std::string Out;
-  Op->Run(Ini, Rest, Out);
-  WriteStdout(Out);
+  TOutput Out;
+  {
+    TIniFile Ini(FileName);
+    Ini.SetCaseSensitive(CaseSensitive);
+    Op->Run(Ini, Rest, Out);
+  }
+  for (String& Text : Out) {
+    WriteStdout(StringToUtf8(Text));
+    WriteStdout("\n");
+    Text = String();
+  }
   return 0;
 }
 
