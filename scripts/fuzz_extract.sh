@@ -16,7 +16,7 @@ corpus=$out/extract-corpus
 crashes=$out/extract-crashes
 mkdir -p "$out" "$corpus" "$crashes"
 
-sources=(tests/fuzz/extract_fuzz.cpp zip/engine/*.cpp zip/engine/posix/*.cpp runtime/*.cpp
+sources=(tests/fuzz/extract_fuzz.cpp zip/engine/*.cpp zip/engine/posix/*.cpp zip/format/*.cpp runtime/*.cpp
          runtime/posix/*.cpp)
 echo "building $out/extract_fuzz"
 "$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer -DVZ_ENGINE_BUILD "${sources[@]}" -lz -ldl \

@@ -17,7 +17,7 @@ corpus=$out/zip-directory-corpus
 crashes=$out/zip-directory-crashes
 mkdir -p "$out" "$corpus" "$crashes"
 
-sources=(tests/fuzz/zip_directory_fuzz.cpp zip/*.cpp zip/posix/*.cpp runtime/*.cpp
+sources=(tests/fuzz/zip_directory_fuzz.cpp zip/*.cpp zip/posix/*.cpp zip/format/*.cpp runtime/*.cpp
          runtime/posix/*.cpp)
 echo "building $out/zip_directory_fuzz"
 "$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer "${sources[@]}" -lz -ldl -lcrypto \

@@ -19,10 +19,10 @@ mkdir -p "$out" "$corpus" "$crashes"
 
 echo "building $out/libvlmzip190.so"
 "$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer-no-link -fPIC -shared -fvisibility=hidden -DVZ_ENGINE_BUILD \
-  zip/engine/*.cpp zip/engine/posix/*.cpp runtime/*.cpp runtime/posix/*.cpp -lz -ldl \
+  zip/engine/*.cpp zip/engine/posix/*.cpp zip/format/*.cpp runtime/*.cpp runtime/posix/*.cpp -lz -ldl \
   -lcrypto -o "$out/libvlmzip190.so"
 echo "building $out/zip_front_fuzz"
-"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer tests/fuzz/zip_front_fuzz.cpp zip/*.cpp zip/posix/*.cpp \
+"$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer tests/fuzz/zip_front_fuzz.cpp zip/*.cpp zip/posix/*.cpp zip/format/*.cpp \
   runtime/*.cpp runtime/posix/*.cpp -lz -ldl -lcrypto -o "$out/zip_front_fuzz"
 
 seed_with_engine_archives "$corpus"

@@ -28,10 +28,9 @@
 //   0x6375 Unicode comment: 1 version (1), 4 CRC-32 of the raw comment, UTF-8 comment
 #include "zip/zf_dir_entry.h"
 
-#include <zlib.h>
-
 #include "runtime/code_page.h"
 #include "runtime/upper_case.h"
+#include "zip/format/zip_format.h"
 #include "zip/zf_work_file.h"
 #include "zip/zf_zip_file.h"
 #include "zip/zip_bytes.h"
@@ -42,99 +41,24 @@ namespace {
 
 constexpr uint32_t kCentralSignature = 0x02014B50;
 constexpr int64_t kCentralHeaderSize = 46;
-constexpr uint16_t kZip64Tag = 0x0001;
-constexpr uint16_t kUnicodePathTag = 0x7075;
-constexpr uint16_t kUnicodeCommentTag = 0x6375;
-constexpr uint16_t kUtf8Flag = 0x0800;
-// Zip64 fields are honoured from version 4.5 on.
-constexpr unsigned kLowestZip64Version = 45;
-
-// Strict UTF-8: no overlong forms, no surrogates, nothing above U+10FFFF, no truncated sequence.
-bool IsValidUtf8(std::string_view Text) {
-  const auto* P = BytesOf(Text);
-  const size_t N = Text.size();
-  size_t I = 0;
-  while (I < N) {
-    const uint8_t B = P[I];
-    if (B < 0x80) {
-      ++I;
-      continue;
-    }
-    size_t Length;
-    uint32_t Min, Code;
-    if ((B & 0xE0) == 0xC0) {
-      Length = 2, Min = 0x80, Code = B & 0x1F;
-    } else if ((B & 0xF0) == 0xE0) {
-      Length = 3, Min = 0x800, Code = B & 0x0F;
-    } else if ((B & 0xF8) == 0xF0) {
-      Length = 4, Min = 0x10000, Code = B & 0x07;
-    } else {
-      return false;
-    }
-    if (N - I < Length) return false;
-    for (size_t K = 1; K < Length; ++K) {
-      if ((P[I + K] & 0xC0) != 0x80) return false;
-      Code = (Code << 6) | (P[I + K] & 0x3F);
-    }
-    if (Code < Min || Code > 0x10FFFF || (Code >= 0xD800 && Code <= 0xDFFF)) return false;
-    I += Length;
-  }
-  return true;
-}
-
-uint32_t Crc32Of(std::string_view Bytes) {
-  uLong Crc = crc32(0L, Z_NULL, 0);
-  // zlib takes 32-bit lengths; names and comments are at most 65535 bytes.
-  Crc = crc32(Crc, BytesOf(Bytes), static_cast<uInt>(Bytes.size()));
-  return static_cast<uint32_t>(Crc);
-}
-
-// The UTF-8 text of a Unicode path or comment block that belongs to Raw: version 1, the CRC-32 of
-// Raw, valid UTF-8. Returns false otherwise (the block then describes another name).
-bool UnicodeBlockText(std::string_view Extra, uint16_t Tag, std::string_view Raw,
-                      std::string_view& Utf8) {
-  std::string_view Data;
-  if (!FindExtraBlock(Extra, Tag, Data) || Data.size() < 5) return false;
-  if (static_cast<uint8_t>(Data[0]) != 1) return false;
-  if (GetU32LE(BytesOf(Data) + 1) != Crc32Of(Raw)) return false;
-  Utf8 = Data.substr(5);
-  return IsValidUtf8(Utf8);
-}
-
-bool NeedsConversion(std::string_view Raw) {
-  for (const char C : Raw) {
-    const auto B = static_cast<uint8_t>(C);
-    if (B < 31 || B > 126) return true;
-  }
-  return false;
-}
-
-// Host systems whose names are in the OEM code page: MS-DOS (made-by 0..255), OS/2 HPFS
-// (0x0600..0x06FF), and the one NTFS writer version (host 11, version 50) that used it.
-bool IsOemHost(uint16_t VersionMadeBy) {
-  return VersionMadeBy <= 255 || (VersionMadeBy >= 1536 && VersionMadeBy <= 1791) ||
-         VersionMadeBy == 2866;
-}
+using zipformat::kUnicodeCommentTag;
+using zipformat::kUnicodePathTag;
 
 }  // namespace
 
 // ---- TZFDirEntry ------------------------------------------------------------------------------
 
 TDateTime TZFDirEntry::DateStamp() const {
-  const uint32_t Dos = DateTime();
-  const uint32_t Date = Dos >> 16, Time = Dos & 0xFFFF;
+  const zipformat::TDosParts P = zipformat::DosParts(DateTime());
   TDateTime Day = 0, Clock = 0;
-  if (!TryEncodeDate(static_cast<int>((Date >> 9) & 0x7F) + 1980, (Date >> 5) & 0x0F, Date & 0x1F,
-                     Day)) {
-    return 0;
-  }
-  if (!TryEncodeTime(Time >> 11, (Time >> 5) & 0x3F, (Time & 0x1F) * 2, 0, Clock)) return 0;
+  if (!TryEncodeDate(P.Year, P.Month, P.Day, Day)) return 0;
+  if (!TryEncodeTime(P.Hour, P.Minute, P.Second, 0, Clock)) return 0;
   return ComposeDateTime(Day, Clock);
 }
 
 std::string TZFDirRec::ExtraData(uint16_t Tag) const {
   std::string_view Data;
-  return FindExtraBlock(FExtraField, Tag, Data) ? std::string(Data) : std::string();
+  return zipformat::FindExtraBlock(FExtraField, Tag, Data) ? std::string(Data) : std::string();
 }
 
 // ---- TZFIRec ---------------------------------------------------------------------------------
@@ -177,40 +101,28 @@ int TZFIRec::Read(TZFWorkFile& File) {
   fStatusBits &= ~zsbReading;
   if (!fHeaderName.empty() && fHeaderName.back() == '/') fStatusBits |= zsbDirOnly;
 
-  if ((fVersionNeeded & 0xFF) < kLowestZip64Version) return 0;
   return ApplyZip64Block();
 }
 
 int TZFIRec::ApplyZip64Block() {
-  std::string_view Data;
-  if (!FindExtraBlock(FExtraField, kZip64Tag, Data)) return 0;
-  const auto* P = BytesOf(Data);
-  size_t Pos = 0;
-  // Takes the next Width bytes of the block; false when the block is too short.
-  auto Take = [&](size_t Width, uint64_t& Field) {
-    if (Data.size() - Pos < Width) return false;
-    Field = Width == 8 ? GetU64LE(P + Pos) : GetU32LE(P + Pos);
-    Pos += Width;
-    return true;
-  };
-  if (fUnComprSize == 0xFFFFFFFF && !Take(8, fUnComprSize)) return -kZipMsgZip64Field;
-  if (fComprSize == 0xFFFFFFFF && !Take(8, fComprSize)) return -kZipMsgZip64Field;
-  if (fRelOffLocal == 0xFFFFFFFF && !Take(8, fRelOffLocal)) return -kZipMsgZip64Field;
-  if (fDiskStart == 0xFFFF) {
-    uint64_t Disk = 0;
-    if (!Take(4, Disk)) return -kZipMsgZip64Field;
-    fDiskStart = static_cast<uint32_t>(Disk);
+  zipformat::TZip64Fields Fields{fUnComprSize, fComprSize, fRelOffLocal, fDiskStart};
+  const zipformat::TZip64Result Result =
+      zipformat::ApplyZip64Block(FExtraField, fVersionNeeded, Fields);
+  fUnComprSize = Fields.UncompressedSize;
+  fComprSize = Fields.CompressedSize;
+  fRelOffLocal = Fields.LocalOffset;
+  fDiskStart = Fields.DiskStart;
+  switch (Result) {
+    case zipformat::TZip64Result::None: return 0;
+    case zipformat::TZip64Result::Applied: return 1;
+    case zipformat::TZip64Result::Short: return -kZipMsgZip64Field;
   }
-  return 1;
+  return 0;
 }
 
 TZFEncodingOpts TZFIRec::DetectEncoding() const {
-  std::string_view Ignored;
-  if ((fFlag & kUtf8Flag) != 0) return zeoUTF8;
-  if (UnicodeBlockText(FExtraField, kUnicodePathTag, fHeaderName, Ignored)) return zeoUPath;
-  if (UnicodeBlockText(FExtraField, kUnicodeCommentTag, fHeaderComment, Ignored)) return zeoUPath;
-  if (IsOemHost(FVersionMadeBy)) return zeoOEM;
-  return zeoNone;
+  return static_cast<TZFEncodingOpts>(
+      zipformat::DetectNameCoding(fFlag, FVersionMadeBy, FExtraField, fHeaderName, fHeaderComment));
 }
 
 TZFEncodingOpts TZFIRec::Encoded() const {
@@ -223,27 +135,9 @@ TZFEncodingOpts TZFIRec::Encoded() const {
 }
 
 String TZFIRec::DecodeText(const std::string& Raw, uint16_t UnicodeTag) const {
-  const TZFEncodingOpts Encoding = Encoded();
-  String Text;
-  if (Encoding == zeoUPath || NeedsConversion(Raw)) {
-    switch (Encoding) {
-      case zeoNone: {
-        const unsigned CodePage = FSettings ? FSettings->Encoding_CP : 0;
-        Text = DecodeCodePage(CodePage == 0 ? kCodePageAnsi : CodePage, Raw);
-        break;
-      }
-      case zeoOEM: Text = DecodeCodePage(kCodePageOem, Raw); break;
-      case zeoUTF8: Text = IsValidUtf8(Raw) ? Utf8ToString(Raw) : AnsiToString(Raw); break;
-      case zeoUPath: {
-        std::string_view Utf8;
-        if (UnicodeBlockText(FExtraField, UnicodeTag, Raw, Utf8)) Text = Utf8ToString(Utf8);
-        break;
-      }
-      case zeoAuto: break;
-    }
-  }
-  if (Text.empty()) Text = AnsiToString(Raw);
-  return Text;
+  return zipformat::DecodeEntryText(static_cast<zipformat::TNameCoding>(Encoded()), Raw,
+                                    FExtraField, UnicodeTag,
+                                    FSettings ? FSettings->Encoding_CP : 0);
 }
 
 String TZFIRec::FileName() const {

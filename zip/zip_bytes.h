@@ -27,23 +27,4 @@ inline const uint8_t* BytesOf(std::string_view Bytes) {
   return reinterpret_cast<const uint8_t*>(Bytes.data());
 }
 
-// Finds the data of the first extra-field block with Tag. Blocks are a 2-byte tag and a 2-byte
-// data length followed by the data; a block whose declared length runs past the field ends the
-// search (its data is never returned). Returns false when there is no complete block with Tag.
-inline bool FindExtraBlock(std::string_view Extra, uint16_t Tag, std::string_view& Data) {
-  size_t Pos = 0;
-  while (Extra.size() - Pos >= 4) {
-    const uint16_t BlockTag = GetU16LE(BytesOf(Extra) + Pos);
-    const uint16_t Length = GetU16LE(BytesOf(Extra) + Pos + 2);
-    Pos += 4;
-    if (Length > Extra.size() - Pos) return false;
-    if (BlockTag == Tag) {
-      Data = Extra.substr(Pos, Length);
-      return true;
-    }
-    Pos += Length;
-  }
-  return false;
-}
-
 }  // namespace vlm

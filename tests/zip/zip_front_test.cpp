@@ -2,6 +2,9 @@
 // progress events, skips, overwrite questions, passwords, failures and the operation bracket.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <set>
+
 #include <new>
 
 #include "runtime/application.h"
@@ -205,6 +208,21 @@ TEST_F(ZipFrontTest, KeepAlivePumpsTheApplicationMessages) {
   F.ExtractFrom(TwoEntries());
   Application().OnProcessMessages = nullptr;
   EXPECT_GE(Pumped, 8);  // at least once per progress event
+}
+
+// What the user is shown is what is written: names whose first Unicode path block is not valid
+// (a later valid one is not taken), an empty valid block, a comment's block on an MS-DOS entry.
+TEST_F(ZipFrontTest, ListedNamesAreTheNamesWritten) {
+  const std::set<String> Expected = {u"raw_version.txt", u"raw_crc.txt",   u"raw_short.txt",
+                                     u"raw_utf8.txt",    u"raw_empty.txt", u"caf\u201A.txt"};
+  EXPECT_EQ(F.ExtractFrom(EngineArchive("names.zip")), 0);
+  std::set<String> Listed, Written;
+  for (int I = 0; I < F.Zip.Count(); ++I) Listed.insert(F.Zip.DirEntry(I)->FileName());
+  for (const auto& Item : std::filesystem::directory_iterator(F.Folder.Path() / "out")) {
+    Written.insert(Utf8ToString(test::PathToUtf8(Item.path().filename())));
+  }
+  EXPECT_EQ(Listed, Expected);
+  EXPECT_EQ(Written, Expected);
 }
 
 TEST_F(ZipFrontTest, PasswordDialogAnsweredExtractsEncryptedEntries) {

@@ -1,8 +1,6 @@
 // zip/engine/archive_reader.cpp -- end records, central directory and local headers.
 #include "zip/engine/archive_reader.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstring>
 
@@ -41,104 +39,14 @@ uint64_t Get64(const uint8_t* P) {
   return uint64_t{Get32(P)} | uint64_t{Get32(P + 4)} << 32;
 }
 
-bool IsValidUtf8(std::string_view Bytes) {
-  size_t I = 0;
-  while (I < Bytes.size()) {
-    const uint8_t B = static_cast<uint8_t>(Bytes[I]);
-    size_t N;
-    uint32_t Min;
-    uint32_t Cp;
-    if (B < 0x80) {
-      ++I;
-      continue;
-    }
-    if ((B & 0xE0) == 0xC0) {
-      N = 1;
-      Min = 0x80;
-      Cp = B & 0x1Fu;
-    } else if ((B & 0xF0) == 0xE0) {
-      N = 2;
-      Min = 0x800;
-      Cp = B & 0x0Fu;
-    } else if ((B & 0xF8) == 0xF0) {
-      N = 3;
-      Min = 0x10000;
-      Cp = B & 0x07u;
-    } else
-      return false;
-    if (Bytes.size() - I <= N) return false;
-    for (size_t K = 1; K <= N; ++K) {
-      const uint8_t C = static_cast<uint8_t>(Bytes[I + K]);
-      if ((C & 0xC0) != 0x80) return false;
-      Cp = Cp << 6 | (C & 0x3Fu);
-    }
-    if (Cp < Min || Cp > 0x10FFFF || (Cp >= 0xD800 && Cp <= 0xDFFF)) return false;
-    I += N + 1;
-  }
-  return true;
-}
-
-bool HasNonAscii(std::string_view Bytes) {
-  return std::any_of(Bytes.begin(), Bytes.end(),
-                     [](char C) { return static_cast<uint8_t>(C) > 126; });
-}
-
-// The UTF-8 name of a valid Unicode path extra block (tag 0x7075), or nothing.
-//   offset size field
-//    0 1 version (1)
-//    1 4 CRC-32 of the raw header name
-//    5 n UTF-8 name
-bool FindUnicodePath(const std::string& Extra, const std::string& RawName, std::string& Utf8) {
-  size_t Pos = 0;
-  while (Extra.size() - Pos >= 4) {
-    const auto* P = reinterpret_cast<const uint8_t*>(Extra.data() + Pos);
-    const uint16_t Tag = Get16(P);
-    const uint16_t Size = Get16(P + 2);
-    if (Size > Extra.size() - Pos - 4) return false;
-    if (Tag == 0x7075 && Size >= 5 && P[4] == 1) {
-      const uint32_t Crc = static_cast<uint32_t>(crc32(
-          0, reinterpret_cast<const Bytef*>(RawName.data()), static_cast<uInt>(RawName.size())));
-      std::string Text(reinterpret_cast<const char*>(P + 9), Size - 5u);
-      if (Get32(P + 5) == Crc && IsValidUtf8(Text)) {
-        Utf8 = std::move(Text);
-        return true;
-      }
-    }
-    Pos += 4u + Size;
-  }
-  return false;
-}
-
-bool IsOemHost(uint16_t VersionMadeBy) {
-  return VersionMadeBy <= 255 || (VersionMadeBy >= 1536 && VersionMadeBy <= 1791) ||
-         VersionMadeBy == 2866;
-}
-
 }  // namespace
 
-String DecodeEntryName(const std::string& RawName, const std::string& Extra, uint16_t Flag,
-                       uint16_t VersionMadeBy, TNameEncoding Encoding, uint32_t FromPage) {
-  std::string UPath;
-  if (Encoding == TNameEncoding::Auto) {
-    if (Flag & 0x800u) {
-      Encoding = TNameEncoding::Utf8;
-    } else if (FindUnicodePath(Extra, RawName, UPath)) {
-      return Utf8ToString(UPath);
-    } else {
-      Encoding = IsOemHost(VersionMadeBy) ? TNameEncoding::Oem : TNameEncoding::None;
-    }
-  }
-  if (Encoding == TNameEncoding::UnicodePath) {
-    if (FindUnicodePath(Extra, RawName, UPath)) return Utf8ToString(UPath);
-    Encoding = TNameEncoding::None;
-  }
-  if (!HasNonAscii(RawName)) return DecodeCodePage(kCodePageAnsi, RawName);
-  switch (Encoding) {
-    case TNameEncoding::Utf8:
-      return IsValidUtf8(RawName) ? Utf8ToString(RawName) : DecodeCodePage(kCodePageAnsi, RawName);
-    case TNameEncoding::Oem: return DecodeCodePage(kCodePageOem, RawName);
-    default: return DecodeCodePage(FromPage == 0 ? kCodePageAnsi : FromPage, RawName);
-  }
+String DecodeEntryName(std::string_view RawName, std::string_view Extra,
+                       std::string_view RawComment, uint16_t Flag, uint16_t VersionMadeBy,
+                       TNameEncoding Encoding, uint32_t FromPage) {
+  if (Encoding == TNameEncoding::Auto)
+    Encoding = zipformat::DetectNameCoding(Flag, VersionMadeBy, Extra, RawName, RawComment);
+  return zipformat::DecodeEntryText(Encoding, RawName, Extra, zipformat::kUnicodePathTag, FromPage);
 }
 
 TArchiveReader::TArchiveReader() = default;
@@ -383,7 +291,11 @@ int TArchiveReader::ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPa
     const uint64_t Corrected = Offset + static_cast<uint64_t>(FOffsetDelta);
     if (Corrected < Offset && FOffsetDelta >= 0) return VZ_ERR_INVALID_ZIP;
     E.LocalOffset = Corrected;
-    E.Name = DecodeEntryName(E.RawName, Extra, E.Flag, E.VersionMadeBy, Encoding, FromPage);
+    const std::string_view RawComment(
+        reinterpret_cast<const char*>(H + kCentralHeaderSize + NameLength + ExtraLength),
+        CommentLength);
+    E.Name =
+        DecodeEntryName(E.RawName, Extra, RawComment, E.Flag, E.VersionMadeBy, Encoding, FromPage);
     FEntries.push_back(std::move(E));
     Pos += kCentralHeaderSize + NameLength + ExtraLength + CommentLength;
   }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "runtime/string.h"
+#include "zip/format/zip_format.h"
 
 namespace vlm {
 class TFileStream;
@@ -20,7 +21,8 @@ class TFileStream;
 namespace vlm::zipengine {
 
 // How entry names are decoded (the command record's fEncodedAs).
-enum class TNameEncoding : uint32_t { Auto = 0, None = 1, Oem = 2, Utf8 = 3, UnicodePath = 4 };
+// How names become text: the front end's encoding options, read by the same rules.
+using TNameEncoding = zipformat::TNameCoding;
 
 struct TCentralEntry {
   uint16_t VersionMadeBy = 0;  // low byte version, high byte host system
@@ -85,9 +87,10 @@ private:
   std::vector<TCentralEntry> FEntries;
 };
 
-// Decodes a raw entry name as the encoding rules say (flag bit 11, Unicode path extra field
-// 0x7075, host system, code pages). Exposed for tests.
-String DecodeEntryName(const std::string& RawName, const std::string& Extra, uint16_t Flag,
-                       uint16_t VersionMadeBy, TNameEncoding Encoding, uint32_t FromPage);
+// Decodes a raw entry name exactly as the front end lists it (flag bit 11, the Unicode path and
+// comment blocks, host system, code pages; see zip/format). Exposed for tests.
+String DecodeEntryName(std::string_view RawName, std::string_view Extra,
+                       std::string_view RawComment, uint16_t Flag, uint16_t VersionMadeBy,
+                       TNameEncoding Encoding, uint32_t FromPage);
 
 }  // namespace vlm::zipengine

@@ -1,5 +1,6 @@
 // zip/engine/callback_channel.cpp -- callback records, answers, argument requests, abort keys.
 #include "zip/engine/callback_channel.h"
+#include "zip/format/zip_format.h"
 
 #include <cstring>
 #include <map>
@@ -22,10 +23,6 @@ std::mutex& AbortLock() {
 std::map<uint32_t, std::atomic<bool>*>& AbortTable() {
   static std::map<uint32_t, std::atomic<bool>*> Table;
   return Table;
-}
-
-bool IsValidUtf8(std::string_view Bytes) {
-  return StringToUtf8(Utf8ToString(Bytes)) == Bytes;
 }
 
 }  // namespace
@@ -94,7 +91,7 @@ String TCallbackChannel::AnswerText() const {
   }
   const auto* P = static_cast<const char*>(FRecord.MsgP);
   const std::string Bytes(P, strnlen(P, kMaxAnswerLength));
-  return IsValidUtf8(Bytes) ? Utf8ToString(Bytes) : DecodeCodePage(kCodePageAnsi, Bytes);
+  return zipformat::IsValidUtf8(Bytes) ? Utf8ToString(Bytes) : DecodeCodePage(kCodePageAnsi, Bytes);
 }
 
 std::optional<String> TCallbackChannel::Argument(uint32_t Selector, int32_t Index) {

@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "runtime/string.h"
+#include "zip/format/zip_format.h"
 
 namespace vlm::zipengine {
 
@@ -46,12 +47,7 @@ std::optional<uint32_t> FileDosDateTime(const String& Path);
 // (the file keeps the time of its writing) rather than normalised into some other day.
 // DOS date-time fields: time bits 0-4 seconds / 2, 5-10 minutes, 11-15 hours; date bits 0-4 day,
 // 5-8 month, 9-15 years since 1980.
-inline bool IsValidDosDateTime(uint32_t DosDateTime) {
-  const uint32_t Month = (DosDateTime >> 21) & 0x0Fu, Day = (DosDateTime >> 16) & 0x1Fu;
-  const uint32_t Hour = (DosDateTime >> 11) & 0x1Fu, Minute = (DosDateTime >> 5) & 0x3Fu;
-  return Month >= 1 && Month <= 12 && Day >= 1 && Hour < 24 && Minute < 60 &&
-         (DosDateTime & 0x1Fu) < 30;
-}
+using zipformat::IsValidDosDateTime;
 
 // Sets the last-write time of Path from a local DOS date-time; false on failure, also for a
 // time IsValidDosDateTime refuses.

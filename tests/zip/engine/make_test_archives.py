@@ -90,7 +90,8 @@ def dos_time(t):
 
 def build_zip(entries, comment=b"", prefix=b""):
     """A ZIP made by hand, so that any field can lie. Each entry is a dict with name (bytes),
-    payload (the stored bytes), method, crc, usize, and optionally csize, flag, made_by, needed."""
+    payload (the stored bytes), method, crc, usize, and optionally csize, flag, made_by, needed,
+    extra and comment (the central header's extra field and entry comment)."""
     out = bytearray(prefix)
     central = bytearray()
     for e in entries:
@@ -101,9 +102,10 @@ def build_zip(entries, comment=b"", prefix=b""):
         offset = len(out)
         out += struct.pack("<IHHHHHIIIHH", 0x04034B50, needed, flag, e["method"], time, date,
                            e["crc"], csize, e["usize"], len(name), 0) + name + payload
+        extra, note = e.get("extra", b""), e.get("comment", b"")
         central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, made_by, needed, flag,
                                e["method"], time, date, e["crc"], csize, e["usize"], len(name),
-                               0, 0, 0, 0, 0, offset) + name
+                               len(extra), len(note), 0, 0, 0, offset) + name + extra + note
     cd_offset = len(out)
     out += central
     n = len(entries)
@@ -261,6 +263,29 @@ def main():
                            deflated(b"second.bin", cut_data, padding=bytes(range(256)) * 4),
                            deflated(b"third.txt", follow)]))
     write_plain(out, "cut.bin", cut_data)
+
+    # Names the listing and the extraction must read alike: a first Unicode path block that is
+    # not valid (version 2, wrong CRC, too short, bad UTF-8) before a valid one, a valid empty
+    # block, and an MS-DOS entry whose only Unicode block is the comment's. Each keeps its raw name.
+    def upath(raw, text, version=1, crc=None, tag=0x7075):
+        data = bytes([version]) + struct.pack("<I", zlib.crc32(raw) if crc is None else crc) + text
+        return struct.pack("<HH", tag, len(data)) + data
+    def named(raw, extra, **more):
+        return stored(raw, b"data of " + raw, extra=extra, **more)
+    with open(os.path.join(out, "names.zip"), "wb") as f:
+        f.write(build_zip([
+            named(b"raw_version.txt", upath(b"raw_version.txt", b"v1.txt", version=2) +
+                  upath(b"raw_version.txt", "v1_ä.txt".encode())),
+            named(b"raw_crc.txt", upath(b"raw_crc.txt", b"c1.txt", crc=1) +
+                  upath(b"raw_crc.txt", b"c2.txt")),
+            named(b"raw_short.txt", struct.pack("<HH", 0x7075, 2) + b"\x01\x00" +
+                  upath(b"raw_short.txt", b"s2.txt")),
+            named(b"raw_utf8.txt", upath(b"raw_utf8.txt", b"bad\xC3.txt") +
+                  upath(b"raw_utf8.txt", b"u2.txt")),
+            named(b"raw_empty.txt", upath(b"raw_empty.txt", b"")),
+            named(b"caf\x82.txt", upath(b"note", "café".encode(), tag=0x6375), comment=b"note",
+                  made_by=0x0014),
+        ]))
 
     over = stored(b"over.bin", b"x" * 100, csize=100000)
     with open(os.path.join(out, "pastend.zip"), "wb") as f:
