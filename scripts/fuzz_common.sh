@@ -25,14 +25,16 @@ seed_with_engine_archives() {
 
 # run_fuzzer BINARY CORPUS CRASHES SECONDS MAX_LEN TIMEOUT: fuzzes for SECONDS (one process:
 # the machines here have 2 cores), crash inputs into CRASHES; prints how long it ran and returns
-# the fuzzer's status.
+# the fuzzer's status. The limits are tight on purpose: an input that makes the code take more
+# than 512 MiB, a single allocation of more than 256 MiB, or more than TIMEOUT seconds is a
+# finding (hostile archives and replies must cost little).
 run_fuzzer() {
   local binary=$1 corpus=$2 crashes=$3 seconds=$4 max_len=$5 timeout=$6 start status
   echo "fuzzing $(basename "$binary") for $seconds s"
   start=$(date +%s)
   set +e
   "$binary" "$corpus" -max_total_time="$seconds" -max_len="$max_len" -timeout="$timeout" \
-    -rss_limit_mb=2048 -artifact_prefix="$crashes/" -print_final_stats=1
+    -rss_limit_mb=512 -malloc_limit_mb=256 -artifact_prefix="$crashes/" -print_final_stats=1
   status=$?
   set -e
   echo "$(basename "$binary") ended after $(( $(date +%s) - start )) s with status $status"

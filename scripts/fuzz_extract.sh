@@ -24,4 +24,4 @@ echo "building $out/extract_fuzz"
 
 seed_with_engine_archives "$corpus"
 
-run_fuzzer "$out/extract_fuzz" "$corpus" "$crashes" "$seconds" 65536 20
+run_fuzzer "$out/extract_fuzz" "$corpus" "$crashes" "$seconds" 65536 5

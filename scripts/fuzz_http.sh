@@ -46,6 +46,6 @@ for target in "${targets[@]}"; do
   crashes=$out/$target-crashes
   mkdir -p "$corpus" "$crashes"
   seeds "$corpus"
-  run_fuzzer "$out/$target" "$corpus" "$crashes" "$seconds" 8192 10 || status=$?
+  run_fuzzer "$out/$target" "$corpus" "$crashes" "$seconds" 8192 5 || status=$?
 done
 exit $status

@@ -43,4 +43,4 @@ for name, data in samples.items():
                     f.write(bytes([mode]) + stream)
 PY
 
-run_fuzzer "$out/inflate_fuzz" "$corpus" "$crashes" "$seconds" 65536 20
+run_fuzzer "$out/inflate_fuzz" "$corpus" "$crashes" "$seconds" 65536 5

@@ -29,4 +29,4 @@ seed utf16le '\x00\xff\xfe[\x00s\x00]\x00\n\x00k\x00=\x00v\x00'
 seed binary '\x00[s]\nb=0A1bZZ42\nd=2024-05-06 13:45\nf=1.5E-7\n'
 if [ -d tests/fuzz/ini-seeds ]; then cp -n tests/fuzz/ini-seeds/* "$corpus"/ 2>/dev/null || true; fi
 
-run_fuzzer "$out/ini_fuzz" "$corpus" "$crashes" "$seconds" 4096 10
+run_fuzzer "$out/ini_fuzz" "$corpus" "$crashes" "$seconds" 4096 5

@@ -39,4 +39,4 @@ if [ -d ../shared/testdata/zip ]; then
   done < <(find ../shared/testdata/zip -type f -size -200k ! -name '*.md' ! -name '*.tsv')
 fi
 
-run_fuzzer "$out/zip_directory_fuzz" "$corpus" "$crashes" "$seconds" 70000 10
+run_fuzzer "$out/zip_directory_fuzz" "$corpus" "$crashes" "$seconds" 70000 5

@@ -27,4 +27,4 @@ echo "building $out/zip_front_fuzz"
 
 seed_with_engine_archives "$corpus"
 
-run_fuzzer "$out/zip_front_fuzz" "$corpus" "$crashes" "$seconds" 65536 20
+run_fuzzer "$out/zip_front_fuzz" "$corpus" "$crashes" "$seconds" 65536 5
