@@ -5,6 +5,8 @@
 #   http_uri_fuzz     URI split, join and path merge
 #   http_header_fuzz  reply head parsing, the cookie splitter, attribute parser and store
 #   http_reply_fuzz   a whole reply read by the client through an in-memory I/O handler
+#   http_cookie_fuzz  pages from two hosts through the META scan and the cookie store, which must
+#                     stay bounded and write only sendable request lines
 #   scripts/fuzz_http.sh [SECONDS [TARGET...]]     default 600 s each, all targets
 # Corpora grow in build/fuzz/<target>-corpus (kept between runs, seeded with a few built-in
 # samples); crash inputs land in build/fuzz/<target>-crashes. Environment: CXX (default clang++).
@@ -16,7 +18,7 @@ source scripts/fuzz_common.sh
 seconds=${1:-600}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(http_uri_fuzz http_header_fuzz http_reply_fuzz)
+[ ${#targets[@]} -gt 0 ] || targets=(http_uri_fuzz http_header_fuzz http_reply_fuzz http_cookie_fuzz)
 mkdir -p "$out"
 
 seed() { [ -e "$1/$2" ] || printf '%b' "$3" > "$1/$2"; }
@@ -34,6 +36,8 @@ seeds() {
       seed "$corpus" counted '\x03HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nhello'
       seed "$corpus" chunked '\x00HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\nTransfer-Encoding: chunked\n\n5;e=1\r\nhello\r\n0\r\nT: 1\r\n\r\n'
       seed "$corpus" close '\x10HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n\r\n<html><head><meta http-equiv="Set-Cookie" content="a=1"></head></html>' ;;
+    http_cookie_fuzz-corpus)
+      seed "$corpus" pages '\x00<html><head><meta http-equiv="Set-Cookie" content="sid=1; Path=/"><title>t</title></head></html>\xff\x01<html><!-- c --><head><meta http-equiv="set-cookie" content="b=2, c=3; Domain=127.0.0.2"></head><body></body></html>' ;;
   esac
 }
 
