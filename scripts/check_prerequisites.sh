@@ -28,7 +28,7 @@ window_files=(/usr/lib/wine/wine64:wine64)
 window_tools=(wine:wine wineserver:wine Xvfb:xvfb xauth:xauth xdotool:xdotool
   xwininfo:x11-utils import:imagemagick convert:imagemagick)
 test_tools=(g++:g++ i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix 7z:p7zip-full
-  bsdtar:libarchive-tools nginx:nginx curl:curl)
+  bsdtar:libarchive-tools nginx:nginx curl:curl osslsigncode:osslsigncode openssl:openssl)
 test_files=(/usr/src/googletest/CMakeLists.txt:googletest /usr/include/zlib.h:zlib1g-dev
   /usr/include/openssl/evp.h:libssl-dev)
 demo_tools=(nginx:nginx)  # serves the demo deployment site

@@ -13,6 +13,7 @@ packages=(
   fonts-wine fonts-liberation                               # Tahoma, and an Arial twin
   clang libclang-rt-14-dev                                  # fuzzing
   p7zip-full libarchive-tools nginx curl                    # real peers for archives and HTTP
+  osslsigncode openssl                                      # signing a release (and its test)
   time git                                                  # benchmarks' memory figures; checkouts
 )
 apt-get update -qq
