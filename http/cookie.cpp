@@ -220,6 +220,12 @@ bool CookieHostTailMatches(const String& AHost, const String& ADomain) {
   return AHost.size() > Dotted.size() && EndsWithText(AHost, Dotted);
 }
 
+bool HoldsControlCharacter(StringView AText) {
+  for (char16_t C : AText)
+    if ((C < 0x20 && C != u'\t') || C == 0x7F) return true;
+  return false;
+}
+
 int CookiePortOf(const TNetURI& AURI) {
   int64_t Port = 0;
   if (!ReadInteger(AURI.Port(), Port) || Port < 0 || Port > 65535) return 80;

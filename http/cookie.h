@@ -56,6 +56,10 @@ bool CookieHostTailMatches(const String& AHost, const String& ADomain);
 // A URI's port as a number: 80 when empty or not a number.
 int CookiePortOf(const TNetURI& AURI);
 
+// Whether AText holds a control character (a code unit below 0x20 other than a tab, or 0x7F).
+// A cookie part that holds one could break the "Cookie" line it is sent back in.
+bool HoldsControlCharacter(StringView AText);
+
 // The version 0 cookie: name, value, domain, path, expiry, and the Secure and HttpOnly flags.
 class TNetNetscapeCookie {
 public:

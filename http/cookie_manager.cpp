@@ -52,6 +52,9 @@ void TNetCookieManager::AddCookie(std::unique_ptr<TNetCookieRFC2109> ACookie, co
   ACookie->LoadProperties(ParseCookieAttributes(AText), FClock());
   ACookie->ResolveDefaults(AURI);
   if (ACookie->IsRejected(AURI)) return;
+  // The name and value go back in a request line: one that carries a line break, a NUL or another
+  // control character is refused whole.
+  if (HoldsControlCharacter(ACookie->CookieName) || HoldsControlCharacter(ACookie->Value)) return;
   bool Accept = true;
   if (OnNewCookie) OnNewCookie(*this, *ACookie, Accept);
   if (!Accept) return;

@@ -50,6 +50,10 @@ VLM_DECLARE_EXCEPTION(ENetIOHandlerPropInvalid, ENetException);  // "IOHandler v
 // A reply head with more header lines than MaxHeaderLines: "Too many header lines.".
 VLM_DECLARE_EXCEPTION(ENetHTTPHeaderLinesExceeded, ENetException);
 
+// A request line or header line that holds a CR, LF or NUL character: it would end the line early
+// (and could start another header or request), so the request is refused before anything is sent.
+VLM_DECLARE_EXCEPTION(ENetHTTPInvalidRequestLine, ENetException);
+
 inline constexpr char16_t kRSUnknownProtocol[] = u"Unknown Protocol";
 inline constexpr char16_t kRSIOHandlerPropInvalid[] = u"IOHandler value is not valid";
 inline constexpr char16_t kRSTooManyHeaderLines[] = u"Too many header lines.";

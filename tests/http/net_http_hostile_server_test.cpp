@@ -1,0 +1,123 @@
+// tests/http/net_http_hostile_server_test.cpp -- the client against scripted loopback servers that
+// misbehave on purpose, one table-driven test per family: cookies that would break the request
+// head, cookies of one host sent to another, cookie floods, endless interim replies, stalled
+// transfers and bodies beyond their limit.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "http/net_http.h"
+#include "http/net_socket_exceptions.h"
+#include "runtime/memory_stream.h"
+#include "tests/http/net_http_test_support.h"
+#include "tests/support/loopback_server.h"
+
+namespace vlm {
+namespace {
+
+using test::InstallerHead;
+using test::LoopbackServer;
+using test::Reply;
+
+std::string HostPort(const LoopbackServer& Server, const std::string& Address = "127.0.0.1") {
+  return Address + ":" + std::to_string(Server.Port());
+}
+
+String Url(const LoopbackServer& Server, const std::string& Path,
+           const std::string& Address = "127.0.0.1") {
+  return S("http://" + HostPort(Server, Address) + Path);
+}
+
+std::string Get(TNetHTTP& Client, const String& AURL) {
+  TMemoryStream Body;
+  Client.Get(AURL, Body);
+  return std::string(Body.View());
+}
+
+// An HTML page whose head sets a cookie by META with AContent as the tag's quoted content.
+std::string MetaCookiePage(const std::string& AContent) {
+  return "<html><head><meta http-equiv=\"Set-Cookie\" content=\"" + AContent +
+         "\"></head><body>page</body></html>";
+}
+
+const std::string kHtml = "Content-Type: text/html\r\n";
+const std::string kCookieOk = "Cookie: ok=1\r\nCookie2: $Version=\"1\"\r\n";
+
+TEST(TNetHTTPHostileServer, CookiesThatWouldBreakTheRequestHeadAreRefused) {
+  // Each first reply also sets ok=1, which must come back alone on the second request.
+  const std::string Ok = "Set-Cookie: ok=1\r\n";
+  const struct {
+    const char* Name;
+    std::string FirstReply;
+  } Cases[] = {
+      {"META content with CR LF and a header",
+       Reply("200 OK", MetaCookiePage("sid=1\r\nX-Injected: 1"), Ok + kHtml)},
+      {"META content with a smuggled request",
+       Reply("200 OK",
+             MetaCookiePage("sid=1\r\n\r\nGET /smuggled HTTP/1.1\r\nHost: elsewhere.invalid"),
+             Ok + kHtml)},
+      {"bare CR in Set-Cookie", Reply("200 OK", "x", Ok + "Set-Cookie: sid=1\rX-Injected: 1\r\n")},
+      {"NUL in the value",
+       Reply("200 OK", "x", Ok + "Set-Cookie: sid=1" + std::string(1, '\0') + "X-Injected: 1\r\n")},
+      {"control character", Reply("200 OK", "x", Ok + "Set-Cookie: sid=a\x01z\r\n")},
+      {"DEL", Reply("200 OK", "x", Ok + "Set-Cookie: sid=a\x7fz\r\n")},
+      {"control character in the name", Reply("200 OK", "x", Ok + "Set-Cookie: s\x02id=1\r\n")},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    LoopbackServer Server({LoopbackServer::ExpectHeads(1), LoopbackServer::Send(C.FirstReply),
+                           LoopbackServer::ExpectHeads(2),
+                           LoopbackServer::Send(Reply("200 OK", "two"))});
+    TNetHTTP Client;
+    ApplyInstallerSettings(Client);
+    Get(Client, Url(Server, "/a"));
+    EXPECT_EQ(Get(Client, Url(Server, "/b")), "two");
+    EXPECT_EQ(Server.Received(), InstallerHead("/a", HostPort(Server)) +
+                                     InstallerHead("/b", HostPort(Server), kCookieOk));
+    EXPECT_EQ(Server.Connections(), 1);
+  }
+}
+
+TEST(TNetHTTPHostileServer, TheRequestWriterRefusesLinesWithCrLfOrNul) {
+  const struct {
+    const char* Name;
+    std::function<void(TNetHTTP&)> Spoil;
+  } Cases[] = {
+      {"LF in a header value", [](TNetHTTP& C) { C.Request().UserAgent = u"a\nX-Injected: 1"; }},
+      {"CR in a header value", [](TNetHTTP& C) { C.Request().Referer = u"a\rb"; }},
+      {"NUL in a custom header",
+       [](TNetHTTP& C) { C.Request().CustomHeaders().Add(String(u"X-A: 1\0b", 8)); }},
+      {"CR LF in a custom cookie line",
+       [](TNetHTTP& C) { C.Request().CustomHeaders().Add(u"Cookie: sid=1\r\nX-Injected: 1"); }},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    LoopbackServer Server(
+        {LoopbackServer::ExpectHeads(1), LoopbackServer::Send(Reply("200 OK", "ok"))});
+    {
+      TNetHTTP Client;
+      ApplyInstallerSettings(Client);
+      C.Spoil(Client);
+      try {
+        Get(Client, Url(Server, "/a"));
+        ADD_FAILURE() << "no exception";
+      } catch (const ENetHTTPInvalidRequestLine& E) {
+        EXPECT_EQ(E.Message(),
+                  u"The request to 127.0.0.1 is not sent: one of its lines holds a "
+                  u"CR, LF or NUL character.");
+      }
+    }
+    // A sound request on a second connection: the server saw nothing of the first.
+    TNetHTTP Client;
+    ApplyInstallerSettings(Client);
+    EXPECT_EQ(Get(Client, Url(Server, "/b")), "ok");
+    EXPECT_EQ(Server.Received(), InstallerHead("/b", HostPort(Server)));
+  }
+}
+
+}  // namespace
+}  // namespace vlm
