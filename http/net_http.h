@@ -200,6 +200,9 @@ private:
   void ReadReplyHead();
   void RetrieveHeaders();
   void CaptureCookies();
+  // Stores the cookies of the META lines that the last page added, from AFirstNewLine on, for
+  // the URI of that page.
+  void CapturePageCookies(int AFirstNewLine);
   void ReadBody(int AWaitMs, TStream* ATarget);
   void FailOnStatus(int ACode, int AWaitMs, const std::vector<int>& AIgnoreReplies);
 

@@ -89,7 +89,18 @@ void TNetCustomHTTP::CaptureCookies() {
   if (FCookieManager == nullptr && AllowCookies)
     FCookieManager = std::make_unique<TNetCookieManager>();
   if (FCookieManager == nullptr) return;
-  FCookieManager->CaptureCookies(FResponse.RawHeaders(), &FMetaHTTPEquiv.RawHeaders(), FURI);
+  // The page's META cookies are taken once, with the body that holds them (ReadBody): the META
+  // set keeps the lines of earlier pages, which belong to the URIs of those pages.
+  FCookieManager->CaptureCookies(FResponse.RawHeaders(), nullptr, FURI);
+}
+
+void TNetCustomHTTP::CapturePageCookies(int AFirstNewLine) {
+  if (FCookieManager == nullptr) return;
+  const TNetHeaderList& All = FMetaHTTPEquiv.RawHeaders();
+  if (AFirstNewLine >= All.Count()) return;
+  TNetHeaderList PageLines;
+  for (int I = AFirstNewLine; I < All.Count(); ++I) PageLines.Add(All.Strings(I));
+  FCookieManager->CaptureCookies(PageLines, nullptr, FURI);
 }
 
 void TNetCustomHTTP::ReadBody(int AWaitMs, TStream* ATarget) {
@@ -97,6 +108,7 @@ void TNetCustomHTTP::ReadBody(int AWaitMs, TStream* ATarget) {
   const bool Html = ATarget != nullptr && IsHeaderMediaType(FResponse.ContentType(), u"text/html");
   TStringList Trailers;
   if (FIOHandler == nullptr) throw ENetNotConnected(kRSNotConnected);
+  const int MetaLinesBefore = FMetaHTTPEquiv.RawHeaders().Count();
   if (Html && dynamic_cast<TMemoryStream*>(ATarget) == nullptr) {
     // The meta scan reads the page from memory, so another stream gets the bytes by copy.
     TMemoryStream Page;
@@ -108,6 +120,7 @@ void TNetCustomHTTP::ReadBody(int AWaitMs, TStream* ATarget) {
     ReadResponseBody(*FIOHandler, Framing, ATarget, AWaitMs, &Trailers, this);
     if (Html) FMetaHTTPEquiv.ProcessMetaHTTPEquiv(*ATarget);
   }
+  if (Html) CapturePageCookies(MetaLinesBefore);
   // Trailers join the head's lines as they are; they are not parsed.
   for (int I = 0; I < Trailers.Count(); ++I) FResponse.RawHeaders().Add(Trailers.Strings(I));
 }

@@ -119,5 +119,55 @@ TEST(TNetHTTPHostileServer, TheRequestWriterRefusesLinesWithCrLfOrNul) {
   }
 }
 
+TEST(TNetHTTPHostileServer, APagesCookiesBelongToThePagesHostAndAreTakenOnce) {
+  // Calls to 127.0.0.1 (A) and 127.0.0.2 (B), each with the Cookie lines it must carry.
+  struct Call {
+    char Server;
+    std::string Path;
+    std::string Cookies;
+  };
+  const std::string FromA = "Cookie: sid=fromA\r\nCookie2: $Version=\"1\"\r\n";
+  const std::string MetaPage = Reply("200 OK", MetaCookiePage("sid=fromA"), kHtml);
+  const struct {
+    const char* Name;
+    std::vector<LoopbackServer::Step> ScriptA;
+    std::vector<Call> Calls;
+  } Cases[] = {
+      {"a META cookie stays with its host",
+       {LoopbackServer::ExpectHeads(1), LoopbackServer::Send(MetaPage)},
+       {{'A', "/page", ""}, {'B', "/b", ""}, {'A', "/again", FromA}}},
+      {"a header cookie stays with its host",
+       {LoopbackServer::ExpectHeads(1),
+        LoopbackServer::Send(Reply("200 OK", "x", "Set-Cookie: sid=fromA\r\n"))},
+       {{'A', "/page", ""}, {'B', "/b", ""}, {'A', "/again", FromA}}},
+      {"a META cookie is not taken again over a later header cookie",
+       {LoopbackServer::ExpectHeads(1), LoopbackServer::Send(MetaPage),
+        LoopbackServer::ExpectHeads(2),
+        LoopbackServer::Send(Reply("200 OK", "x", "Set-Cookie: sid=new\r\n")),
+        LoopbackServer::ExpectHeads(3), LoopbackServer::Send(Reply("200 OK", "x"))},
+       {{'A', "/page", ""},
+        {'A', "/second", FromA},
+        {'A', "/third", "Cookie: sid=new\r\nCookie2: $Version=\"1\"\r\n"}}},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    LoopbackServer A(C.ScriptA);
+    LoopbackServer B({LoopbackServer::ExpectHeads(1), LoopbackServer::Send(Reply("200 OK", "b"))},
+                     2);
+    TNetHTTP Client;
+    ApplyInstallerSettings(Client);
+    std::string ExpectA, ExpectB;
+    for (const Call& Next : C.Calls) {
+      const std::string Address = Next.Server == 'A' ? "127.0.0.1" : "127.0.0.2";
+      LoopbackServer& Server = Next.Server == 'A' ? A : B;
+      Get(Client, Url(Server, Next.Path, Address));
+      (Next.Server == 'A' ? ExpectA : ExpectB) +=
+          InstallerHead(Next.Path, HostPort(Server, Address), Next.Cookies);
+    }
+    EXPECT_EQ(A.Received(), ExpectA);
+    EXPECT_EQ(B.Received(), ExpectB);
+  }
+}
+
 }  // namespace
 }  // namespace vlm
