@@ -24,6 +24,10 @@ using CookieAttributes = std::vector<std::pair<String, String>>;
 // AText keeps the rest with its leading blanks removed. A comma inside a quoted value or inside
 // an "Expires" date does not separate. Returns an empty text when AText is empty.
 String SplitNextCookie(String& AText);
+// The same without changing the text: takes the cookie that starts at AFrom (after blanks) into
+// ACookie and returns where the next one starts (the text's size when none is left). A value
+// holding many cookies is split in one pass this way.
+size_t SplitNextCookieAt(StringView AText, size_t AFrom, String& ACookie);
 
 // Splits one cookie text ("name=value; Path=/; Secure") into its attributes. Names lose their
 // surrounding blanks; values are trimmed, or unquoted when written in double quotes.

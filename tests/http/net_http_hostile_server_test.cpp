@@ -169,5 +169,59 @@ TEST(TNetHTTPHostileServer, APagesCookiesBelongToThePagesHostAndAreTakenOnce) {
   }
 }
 
+// Cookies c<First>..c<Last-1> (value v), as comma-joined Set-Cookie lines of at most 1000 each.
+std::string SetCookieLines(int AFirst, int ALast) {
+  std::string Lines;
+  for (int I = AFirst; I < ALast; I += 1000) {
+    Lines += "Set-Cookie: ";
+    for (int J = I; J < std::min(ALast, I + 1000); ++J)
+      Lines += (J > I ? ", c" : "c") + std::to_string(J) + "=v";
+    Lines += "\r\n";
+  }
+  return Lines;
+}
+
+// The Cookie lines for cookies c<First>..c<Last-1>, with the version line.
+std::string CookieLines(int AFirst, int ALast) {
+  std::string Lines;
+  for (int I = AFirst; I < ALast; ++I) Lines += "Cookie: c" + std::to_string(I) + "=v\r\n";
+  return Lines + "Cookie2: $Version=\"1\"\r\n";
+}
+
+TEST(TNetHTTPHostileServer, TheCookieStoreKeepsFiftyCookiesPerHostOfAtMost4096Bytes) {
+  std::string MetaPage = "<html><head>";
+  for (int I = 0; I < 3000; ++I)
+    MetaPage += "<meta http-equiv=\"Set-Cookie\" content=\"c" + std::to_string(I) + "=v\">";
+  MetaPage += "</head><body></body></html>";
+  const std::string Big = std::string(4093, 'b');  // "big" and this value: 4096 characters
+  const struct {
+    const char* Name;
+    std::string FirstReply;
+    std::string CookiesBack;
+  } Cases[] = {
+      {"3000 cookies in comma-joined lines", Reply("200 OK", "x", SetCookieLines(0, 3000)),
+       CookieLines(2950, 3000)},
+      {"3000 cookies by META", Reply("200 OK", MetaPage, kHtml), CookieLines(2950, 3000)},
+      {"a cookie of 4096 characters is kept (its long line folded as any)",
+       Reply("200 OK", "x", "Set-Cookie: big=" + Big + "\r\n"),
+       "Cookie:\r\n big=" + Big + "\r\nCookie2: $Version=\"1\"\r\n"},
+      {"a cookie of 4097 characters is refused",
+       Reply("200 OK", "x", "Set-Cookie: big=" + Big + "b\r\nSet-Cookie: c0=v\r\n"),
+       CookieLines(0, 1)},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    LoopbackServer Server({LoopbackServer::ExpectHeads(1), LoopbackServer::Send(C.FirstReply),
+                           LoopbackServer::ExpectHeads(2),
+                           LoopbackServer::Send(Reply("200 OK", "two"))});
+    TNetHTTP Client;
+    ApplyInstallerSettings(Client);
+    Get(Client, Url(Server, "/a"));
+    EXPECT_EQ(Get(Client, Url(Server, "/b")), "two");
+    EXPECT_EQ(Server.Received(), InstallerHead("/a", HostPort(Server)) +
+                                     InstallerHead("/b", HostPort(Server), C.CookiesBack));
+  }
+}
+
 }  // namespace
 }  // namespace vlm
