@@ -43,12 +43,20 @@ enum class TNetHTTPConnectionType { ctNormal, ctSSL, ctProxy, ctSSLProxy };
 // lines without end fails the call with ENetHTTPHeaderLinesExceeded once this many have been
 // read, instead of filling memory.
 inline constexpr int kNetDefaultMaxHeaderLines = 255;
+// Interim replies ("100 Continue") skipped before the final reply of one request, at most; and
+// the bytes of all reply heads of one request together (status and header lines with their line
+// ends), at most. A server that goes on beyond either fails the call.
+inline constexpr int kNetMaxInterimReplies = 16;
+inline constexpr int64_t kNetMaxReplyHeadBytes = 256 * 1024;
 
 // Failures of the exchange itself (as opposed to the connection below it).
 VLM_DECLARE_EXCEPTION(ENetUnknownProtocol, ENetException);       // "Unknown Protocol"
 VLM_DECLARE_EXCEPTION(ENetIOHandlerPropInvalid, ENetException);  // "IOHandler value is not valid"
 // A reply head with more header lines than MaxHeaderLines: "Too many header lines.".
 VLM_DECLARE_EXCEPTION(ENetHTTPHeaderLinesExceeded, ENetException);
+
+// More interim replies than kNetMaxInterimReplies, or more reply head than kNetMaxReplyHeadBytes.
+VLM_DECLARE_EXCEPTION(ENetHTTPReplyHeadTooLarge, ENetException);
 
 // A request line or header line that holds a CR, LF or NUL character: it would end the line early
 // (and could start another header or request), so the request is refused before anything is sent.
@@ -219,6 +227,7 @@ private:
   int FRedirectCount = 0;
   int FAuthRetries = 0;
   int FAuthProxyRetries = 0;
+  int64_t FReplyHeadBytes = 0;  // bytes of reply head read for the current request
 };
 
 // The published component; the installer's main window owns one as NetHTTP1.

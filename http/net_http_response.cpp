@@ -53,15 +53,28 @@ String TNetCustomHTTP::ReadReplyLine() {
   H.ReadTimeout = ReadTimeout;
   const String Line = H.ReadLn(u"\n", -1, -1);
   if (H.ReadLnTimedout()) throw ENetReadTimeout(kRSReadTimeout);
+  // Each line counts with a line end of two bytes: a head streamed without end must not hold the
+  // client, whatever its line and header counts.
+  FReplyHeadBytes += static_cast<int64_t>(Line.size()) + 2;
+  if (FReplyHeadBytes > kNetMaxReplyHeadBytes)
+    throw ENetHTTPReplyHeadTooLarge(u"The server " + FURI.Host() + u" sent more than " +
+                                    S(std::to_string(kNetMaxReplyHeadBytes)) +
+                                    u" bytes of reply head.");
   return Line;
 }
 
 void TNetCustomHTTP::ReadReplyHead() {
-  do {
+  FReplyHeadBytes = 0;
+  for (int Interim = 0;; ++Interim) {
     FResponse.ResponseText = ReadReplyLine();
     RetrieveHeaders();
     CaptureCookies();
-  } while (FResponse.ResponseCode == 100);  // interim replies carry nothing for us
+    if (FResponse.ResponseCode != 100) break;  // interim replies carry nothing for us
+    if (Interim == kNetMaxInterimReplies)
+      throw ENetHTTPReplyHeadTooLarge(u"The server " + FURI.Host() + u" sent more than " +
+                                      S(std::to_string(kNetMaxInterimReplies)) +
+                                      u" interim replies.");
+  }
 }
 
 void TNetCustomHTTP::RetrieveHeaders() {

@@ -223,5 +223,51 @@ TEST(TNetHTTPHostileServer, TheCookieStoreKeepsFiftyCookiesPerHostOfAtMost4096By
   }
 }
 
+// ACount copies of AText.
+std::string Repeat(const std::string& AText, int ACount) {
+  std::string All;
+  for (int I = 0; I < ACount; ++I) All += AText;
+  return All;
+}
+
+TEST(TNetHTTPHostileServer, InterimRepliesAndReplyHeadsAreBounded) {
+  const std::string Continue = "HTTP/1.1 100 Continue\r\n\r\n";
+  const std::string Filler = "X-Filler: " + std::string(14990, 'f') + "\r\n";  // 15002 bytes
+  const std::string TooMany = "The server 127.0.0.1 sent more than 16 interim replies.";
+  const std::string TooLong = "The server 127.0.0.1 sent more than 262144 bytes of reply head.";
+  const struct {
+    const char* Name;
+    std::string Replies;
+    std::string Error;  // empty: the body "ok" arrives
+  } Cases[] = {
+      {"16 interim replies, then the reply", Repeat(Continue, 16) + Reply("200 OK", "ok"), ""},
+      {"interim replies without end", Repeat(Continue, 1000), TooMany},
+      {"a head of 17 long lines",
+       "HTTP/1.1 200 OK\r\n" + Repeat(Filler, 17) + "Content-Length: 2\r\n\r\nok", ""},
+      {"a head of 18 long lines",
+       "HTTP/1.1 200 OK\r\n" + Repeat(Filler, 18) + "Content-Length: 2\r\n\r\nok", TooLong},
+      {"six interim replies of three long lines",
+       Repeat("HTTP/1.1 100 Continue\r\n" + Repeat(Filler, 3) + "\r\n", 6) + Reply("200 OK", "ok"),
+       TooLong},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    LoopbackServer Server({LoopbackServer::ExpectHeads(1), LoopbackServer::Send(C.Replies)});
+    TNetHTTP Client;
+    ApplyInstallerSettings(Client);
+    if (C.Error.empty()) {
+      EXPECT_EQ(Get(Client, Url(Server, "/a")), "ok");
+      continue;
+    }
+    try {
+      Get(Client, Url(Server, "/a"));
+      ADD_FAILURE() << "no exception";
+    } catch (const ENetHTTPReplyHeadTooLarge& E) {
+      EXPECT_EQ(E.Message(), S(C.Error));
+    }
+    EXPECT_FALSE(Client.Connected());
+  }
+}
+
 }  // namespace
 }  // namespace vlm
