@@ -171,6 +171,10 @@ public:
   // kNetDefaultMaxHeaderLines, so the count is always bounded.
   int MaxHeaderLines = kNetDefaultMaxHeaderLines;
   bool AllowCookies = true;
+  // The stall rule for reading each reply (see TNetIOHandler::StallWindow): 0 turns it off; the
+  // installer's settings use kNetInstallerStallWindow and kNetInstallerStallMinBytes.
+  int StallWindow = 0;
+  int64_t StallMinBytes = 0;
   TNetProxyConnectionInfo ProxyParams;
 
   TNetRedirectEvent OnRedirect;
@@ -235,7 +239,9 @@ class TNetHTTP : public TNetCustomHTTP {};
 
 // Applies the settings the installer runs its client with: the component's defaults plus the
 // read time-out kNetInstallerReadTimeout, so a server that accepts the connection and then sends
-// nothing fails the call with ENetReadTimeout instead of holding the installation for ever.
+// nothing fails the call with ENetReadTimeout instead of holding the installation for ever, and
+// the stall rule (kNetInstallerStallWindow, kNetInstallerStallMinBytes), so that one that sends
+// a trickle fails with ENetTransferStalled.
 void ApplyInstallerSettings(TNetCustomHTTP& AClient);
 
 // The code page for a reply's charset name ("utf-8", "ISO-8859-1", "windows-1252", ...); Latin-1

@@ -65,6 +65,11 @@ String TNetCustomHTTP::ReadReplyLine() {
 
 void TNetCustomHTTP::ReadReplyHead() {
   FReplyHeadBytes = 0;
+  // The reply, head and body, is one transfer for the stall rule.
+  TNetIOHandler& H = *FIOHandler;
+  H.StallWindow = StallWindow;
+  H.StallMinBytes = StallMinBytes;
+  H.BeginStallWatch();
   for (int Interim = 0;; ++Interim) {
     FResponse.ResponseText = ReadReplyLine();
     RetrieveHeaders();

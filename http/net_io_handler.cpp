@@ -94,7 +94,7 @@ int TNetIOHandler::ReceiveInto(void* ADest, size_t AMax, bool ARaiseIfDisconnect
   }
   int Added = 0;
   while (SourceIsAvailable() && Added == 0) {
-    if (!WaitReadable(Timeout)) {
+    if (!WaitForSource(Timeout)) {
       if (ARaiseOnTimeout) throw ENetReadTimeout(kRSReadTimeout);
       return -1;
     }
@@ -110,12 +110,79 @@ int TNetIOHandler::ReceiveInto(void* ADest, size_t AMax, bool ARaiseIfDisconnect
         FInputBuffer.Write(
             std::string_view(static_cast<const char*>(ADest), static_cast<size_t>(Got)));
       Added = static_cast<int>(Got);
+      NoteReceived(Got);
     } else {
       FClosedGracefully = true;
     }
     CheckForDisconnect(ARaiseIfDisconnected, false);
   }
   return Added;
+}
+
+void TNetIOHandler::BeginStallWatch() {
+  FStallWatch = true;
+  FStallStart = std::chrono::steady_clock::now();
+  FStallSlots.clear();
+}
+
+namespace {
+
+std::chrono::milliseconds StallSlotLength(int AWindow) {
+  return std::chrono::milliseconds(std::max(AWindow / 16, 1));
+}
+
+}  // namespace
+
+bool TNetIOHandler::WaitForSource(int ATimeoutMs) {
+  if (!StallWatchActive()) return WaitReadable(ATimeoutMs);
+  using Clock = std::chrono::steady_clock;
+  const auto Start = Clock::now();
+  const int Slot = static_cast<int>(StallSlotLength(StallWindow).count());
+  for (;;) {
+    CheckStall();
+    int Wait = Slot;
+    if (ATimeoutMs != kNetTimeoutInfinite) {
+      const auto Spent =
+          std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Start).count();
+      Wait = static_cast<int>(std::clamp<int64_t>(ATimeoutMs - Spent, 0, Slot));
+    }
+    const auto Before = Clock::now();
+    if (WaitReadable(Wait)) return true;
+    const auto Waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Before).count();
+    const auto Spent =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Start).count();
+    if (ATimeoutMs != kNetTimeoutInfinite && Spent >= ATimeoutMs) return false;
+    // A source that reports silence well before its wait is over has no more to wait for.
+    if (Waited * 2 < Wait) return false;
+  }
+}
+
+void TNetIOHandler::NoteReceived(int64_t ACount) {
+  if (!StallWatchActive()) return;
+  const auto Now = std::chrono::steady_clock::now();
+  if (!FStallSlots.empty() && Now - FStallSlots.back().At < StallSlotLength(StallWindow))
+    FStallSlots.back().Bytes += ACount;
+  else
+    FStallSlots.push_back({Now, ACount});
+  CheckStall();
+}
+
+void TNetIOHandler::CheckStall() {
+  if (!StallWatchActive()) return;
+  const auto Now = std::chrono::steady_clock::now();
+  const std::chrono::milliseconds Window(StallWindow);
+  if (Now - FStallStart < Window) return;  // not yet a whole window long
+  // A slot counts while any part of it lies in the last window, so the rule never fails early.
+  const auto SlotLength = StallSlotLength(StallWindow);
+  while (!FStallSlots.empty() && FStallSlots.front().At + SlotLength <= Now - Window)
+    FStallSlots.pop_front();
+  int64_t Moved = 0;
+  for (const TStallSlot& Slot : FStallSlots) Moved += Slot.Bytes;
+  if (Moved < StallMinBytes) {
+    FStallWatch = false;
+    throw ENetTransferStalled(u"The server " + Host + u" stopped sending data.");
+  }
 }
 
 void TNetIOHandler::CheckForDisconnect(bool ARaiseIfDisconnected, bool AIgnoreBuffer) {

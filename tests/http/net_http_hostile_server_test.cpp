@@ -269,5 +269,66 @@ TEST(TNetHTTPHostileServer, InterimRepliesAndReplyHeadsAreBounded) {
   }
 }
 
+// AHead, then APieces pieces of APiece, each after a pause of APauseMs.
+std::vector<LoopbackServer::Step> Trickle(const std::string& AHead, const std::string& APiece,
+                                          int APieces, size_t APauseMs) {
+  std::vector<LoopbackServer::Step> Script{LoopbackServer::ExpectHeads(1),
+                                           LoopbackServer::Send(AHead)};
+  for (int I = 0; I < APieces; ++I) {
+    Script.push_back(LoopbackServer::Pause(APauseMs));
+    Script.push_back(LoopbackServer::Send(APiece));
+  }
+  return Script;
+}
+
+TEST(TNetHTTPHostileServer, ATransferThatStallsFailsAfterTheStallWindow) {
+  // Short windows stand in for the installer's 60 s; the read time-out stays 60 s throughout, so
+  // only the stall rule can end the failing cases quickly.
+  const std::string Stopped = "The server 127.0.0.1 stopped sending data.";
+  const std::string Steady = "HTTP/1.1 200 OK\r\nContent-Length: 1000\r\n\r\n";
+  const std::vector<LoopbackServer::Step> TwoReplies{
+      LoopbackServer::ExpectHeads(1), LoopbackServer::Send(Reply("200 OK", "one")),
+      LoopbackServer::ExpectHeads(2), LoopbackServer::Send(Reply("200 OK", "two"))};
+  const struct {
+    const char* Name;
+    std::vector<LoopbackServer::Step> Script;
+    int Window;         // ms
+    int PauseBetween;   // ms between two calls; -1: one call
+    std::string Error;  // empty: the calls succeed
+  } Cases[] = {
+      {"a counted body, one byte every 100 ms",
+       Trickle("HTTP/1.1 200 OK\r\nContent-Length: 1000000\r\n\r\n", "x", 40, 100), 300, -1,
+       Stopped},
+      {"a chunked body, one chunk of a byte every 100 ms",
+       Trickle("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n", "1\r\nx\r\n", 40, 100), 300,
+       -1, Stopped},
+      {"a head, one line every 100 ms", Trickle("HTTP/1.1 200 OK\r\n", "X-A: 1\r\n", 40, 100), 300,
+       -1, Stopped},
+      {"a body that keeps moving", Trickle(Steady, std::string(100, 's'), 10, 100), 1000, -1, ""},
+      {"an idle keep-alive connection between two calls", TwoReplies, 300, 600, ""},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    LoopbackServer Server(C.Script);
+    TNetHTTP Client;
+    ApplyInstallerSettings(Client);
+    Client.StallWindow = C.Window;
+    Client.StallMinBytes = C.Error.empty() ? 64 : 1024;
+    try {
+      const std::string First = Get(Client, Url(Server, "/a"));
+      if (C.PauseBetween >= 0) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(C.PauseBetween));
+        EXPECT_EQ(First + Get(Client, Url(Server, "/b")), "onetwo");
+      } else {
+        EXPECT_EQ(First, std::string(1000, 's'));
+      }
+      EXPECT_EQ(C.Error, "");
+    } catch (const ENetTransferStalled& E) {
+      EXPECT_EQ(E.Message(), S(C.Error));
+      EXPECT_FALSE(Client.Connected());
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vlm
