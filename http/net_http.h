@@ -18,6 +18,7 @@
 #include "http/cookie_manager.h"
 #include "http/header_info.h"
 #include "http/meta_http_equiv.h"
+#include "http/net_body_reader.h"  // ENetBodyTooLarge
 #include "http/net_exception.h"
 #include "http/net_tcp_client.h"
 #include "http/net_uri.h"
@@ -175,6 +176,11 @@ public:
   // installer's settings use kNetInstallerStallWindow and kNetInstallerStallMinBytes.
   int StallWindow = 0;
   int64_t StallMinBytes = 0;
+  // The most bytes a reply body may bring, in every framing; 0 or less: only the library's own
+  // limit (kNetStreamLimit without the handler's LargeStream), which also bounds a larger value.
+  // A longer body fails the call with ENetBodyTooLarge "The download from <URL> is larger than
+  // the limit of <n> bytes." (a body with a larger Content-Length before it is read).
+  int64_t MaxBodySize = 0;
   TNetProxyConnectionInfo ProxyParams;
 
   TNetRedirectEvent OnRedirect;
@@ -216,6 +222,9 @@ private:
   // the URI of that page.
   void CapturePageCookies(int AFirstNewLine);
   void ReadBody(int AWaitMs, TStream* ATarget);
+  // ReadBody's read itself, with the meta scan, within ALimit bytes.
+  void ReadBodyFramed(int AWaitMs, TStream* ATarget, bool AHtml, int64_t ALimit,
+                      TStringList& ATrailers);
   void FailOnStatus(int ACode, int AWaitMs, const std::vector<int>& AIgnoreReplies);
 
   // net_http_status.cpp

@@ -122,25 +122,37 @@ void TNetCustomHTTP::CapturePageCookies(int AFirstNewLine) {
 }
 
 void TNetCustomHTTP::ReadBody(int AWaitMs, TStream* ATarget) {
-  const TNetBodyFraming Framing{FResponse.TransferEncoding, FResponse.ContentLength};
   const bool Html = ATarget != nullptr && IsHeaderMediaType(FResponse.ContentType(), u"text/html");
   TStringList Trailers;
   if (FIOHandler == nullptr) throw ENetNotConnected(kRSNotConnected);
   const int MetaLinesBefore = FMetaHTTPEquiv.RawHeaders().Count();
-  if (Html && dynamic_cast<TMemoryStream*>(ATarget) == nullptr) {
-    // The meta scan reads the page from memory, so another stream gets the bytes by copy.
-    TMemoryStream Page;
-    ReadResponseBody(*FIOHandler, Framing, &Page, AWaitMs, &Trailers, this);
-    FMetaHTTPEquiv.ProcessMetaHTTPEquiv(Page);
-    Page.SetPosition(0);
-    if (Page.Size() > 0) ATarget->CopyFrom(Page, Page.Size());
-  } else {
-    ReadResponseBody(*FIOHandler, Framing, ATarget, AWaitMs, &Trailers, this);
-    if (Html) FMetaHTTPEquiv.ProcessMetaHTTPEquiv(*ATarget);
+  const int64_t Limit = BodySizeLimit(*FIOHandler, MaxBodySize > 0 ? MaxBodySize : -1);
+  try {
+    ReadBodyFramed(AWaitMs, ATarget, Html, Limit, Trailers);
+  } catch (const ENetBodyTooLarge&) {
+    throw ENetBodyTooLarge(u"The download from " + FURI.GetFullURI(0) +
+                           u" is larger than the limit of " + S(std::to_string(Limit)) +
+                           u" bytes.");
   }
   if (Html) CapturePageCookies(MetaLinesBefore);
   // Trailers join the head's lines as they are; they are not parsed.
   for (int I = 0; I < Trailers.Count(); ++I) FResponse.RawHeaders().Add(Trailers.Strings(I));
+}
+
+void TNetCustomHTTP::ReadBodyFramed(int AWaitMs, TStream* ATarget, bool AHtml, int64_t ALimit,
+                                    TStringList& ATrailers) {
+  const TNetBodyFraming Framing{FResponse.TransferEncoding, FResponse.ContentLength};
+  if (AHtml && dynamic_cast<TMemoryStream*>(ATarget) == nullptr) {
+    // The meta scan reads the page from memory, so another stream gets the bytes by copy.
+    TMemoryStream Page;
+    ReadResponseBody(*FIOHandler, Framing, &Page, AWaitMs, &ATrailers, this, ALimit);
+    FMetaHTTPEquiv.ProcessMetaHTTPEquiv(Page);
+    Page.SetPosition(0);
+    if (Page.Size() > 0) ATarget->CopyFrom(Page, Page.Size());
+  } else {
+    ReadResponseBody(*FIOHandler, Framing, ATarget, AWaitMs, &ATrailers, this, ALimit);
+    if (AHtml) FMetaHTTPEquiv.ProcessMetaHTTPEquiv(*ATarget);
+  }
 }
 
 void TNetCustomHTTP::FailOnStatus(int ACode, int AWaitMs, const std::vector<int>& AIgnoreReplies) {

@@ -14,9 +14,6 @@ namespace vlm {
 
 namespace {
 
-// The stream size limit of counted reads without LargeStream.
-constexpr int64_t kSmallStreamLimit = 2147483647;
-
 // Cuts the stream back to its position on every way out of a stream read: a stream sized in
 // advance must not keep zero bytes that never arrived.
 class CutStreamToPosition {
@@ -319,11 +316,15 @@ void TNetIOHandler::ReadBytes(std::string& ABuffer, int ACount, bool AAppend) {
   ABuffer += FInputBuffer.ExtractToBytes(ACount);
 }
 
-void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntilDisconnect) {
+void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntilDisconnect,
+                               int64_t AMaxCount) {
   if (ACount < 0) AReadUntilDisconnect = true;
   auto* Memory = dynamic_cast<TMemoryStream*>(&AStream);
+  const int64_t Limit = LargeStream ? std::numeric_limits<int64_t>::max() : kNetStreamLimit;
+  // What a read until close may take: the limits are checked as the bytes arrive.
+  int64_t Allowed = std::max<int64_t>(Limit - AStream.Position(), 0);
+  if (AMaxCount >= 0) Allowed = std::min(Allowed, AMaxCount);
   if (!AReadUntilDisconnect) {
-    const int64_t Limit = LargeStream ? std::numeric_limits<int64_t>::max() : kSmallStreamLimit;
     const int64_t Position = AStream.Position();
     if (ACount > Limit - Position) throw ENetIOHandlerStreamDataTooLarge(kRSStreamDataTooLarge);
     // Size once for the whole body, but never more than the bounded reserve in advance. A memory
@@ -339,7 +340,7 @@ void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntil
   WorkScope Work(*this, TWorkMode::wmRead, AReadUntilDisconnect ? 0 : ACount);
 
   const int64_t Start = AStream.Position();
-  int64_t Remaining = AReadUntilDisconnect ? std::numeric_limits<int64_t>::max() : ACount;
+  int64_t Remaining = AReadUntilDisconnect ? Allowed : ACount;
   // The capacity a counted read gives a memory stream before the next block: the rest of the
   // body, but never more ahead than the reserve or the bytes that already arrived, so an
   // announced length costs memory only as fast as the body really comes.
@@ -378,8 +379,16 @@ void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntil
       throw;
     }
     if (!Direct) FInputBuffer.ExtractToStream(AStream, Block);
-    if (!AReadUntilDisconnect) Remaining -= Block;
+    Remaining -= Block;
   }
+  if (!AReadUntilDisconnect) return;
+  // The allowance is used up: the read is over its limit unless the peer closes now.
+  try {
+    FillUntil(1);
+  } catch (const ENetConnClosedGracefully&) {
+    return;
+  }
+  throw ENetIOHandlerStreamDataTooLarge(kRSStreamDataTooLarge);
 }
 
 void TNetIOHandler::Discard(int64_t ACount) {
@@ -397,12 +406,16 @@ void TNetIOHandler::Discard(int64_t ACount) {
   }
 }
 
-void TNetIOHandler::DiscardAll() {
+void TNetIOHandler::DiscardAll(int64_t AMaxCount) {
   WorkScope Work(*this, TWorkMode::wmRead, 0);
+  int64_t Dropped = FInputBuffer.Size();
   FInputBuffer.Clear();
   try {
     for (;;) {
+      if (AMaxCount >= 0 && Dropped > AMaxCount)
+        throw ENetIOHandlerStreamDataTooLarge(kRSStreamDataTooLarge);
       FillInputBuffer(true, -1, true);
+      Dropped += FInputBuffer.Size();
       FInputBuffer.Clear();
       if (!FOpened) return;
     }

@@ -40,6 +40,8 @@ inline constexpr int kNetTimeoutInfinite = -2;
 // The most a counted stream read sizes its target in advance: an announced length is a claim by
 // the peer, so a larger one is not allocated before the bytes actually arrive.
 inline constexpr int64_t kNetMaxStreamPresize = 64 * 1024 * 1024;
+// The stream size limit of reads without LargeStream: no stream read makes a stream longer.
+inline constexpr int64_t kNetStreamLimit = 2147483647;
 
 class TNetIOHandler : public TNetComponent {
 public:
@@ -125,13 +127,18 @@ public:
   // stream is not sized but given capacity, for at most the larger of kNetMaxStreamPresize and
   // the bytes already read ahead of its position, and receives whole blocks in place.
   // A counted read ending early raises ENetConnClosedGracefully after writing what arrived;
-  // ENetIOHandlerStreamDataTooLarge when position + ACount passes the stream limit.
-  void ReadStream(TStream& AStream, int64_t ACount = -1, bool AReadUntilDisconnect = false);
+  // ENetIOHandlerStreamDataTooLarge when position + ACount passes the stream limit. A read until
+  // the peer closes raises ENetIOHandlerStreamDataTooLarge as soon as more bytes arrive than the
+  // stream limit (without LargeStream) or AMaxCount (when not negative) allow; the stream then
+  // holds the bytes allowed.
+  void ReadStream(TStream& AStream, int64_t ACount = -1, bool AReadUntilDisconnect = false,
+                  int64_t AMaxCount = -1);
   // Drops ACount bytes as they arrive, inside BeginWork(wmRead, ACount)/EndWork;
   // ENetConnClosedGracefully when the peer closes first.
   void Discard(int64_t ACount);
   // Drops everything until the peer closes, inside BeginWork(wmRead, 0)/EndWork, without OnWork.
-  void DiscardAll();
+  // With AMaxCount not negative, more bytes than that raise ENetIOHandlerStreamDataTooLarge.
+  void DiscardAll(int64_t AMaxCount = -1);
 
   // Writes, buffered while a write buffer is open.
   void Write(std::string_view ABytes);

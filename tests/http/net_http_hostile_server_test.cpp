@@ -330,5 +330,89 @@ TEST(TNetHTTPHostileServer, ATransferThatStallsFailsAfterTheStallWindow) {
   }
 }
 
+TEST(TNetHTTPHostileServer, BodiesBeyondTheLimitFailInEveryFraming) {
+  const std::string Counted = "HTTP/1.1 200 OK\r\nContent-Length: ";
+  const std::string Chunked = "HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n";
+  const std::string UntilClose = "HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n";
+  const std::string Chunk400 = "190\r\n" + std::string(400, 'c') + "\r\n";
+  const std::vector<LoopbackServer::Step> Endless =
+      Trickle(UntilClose, std::string(4096, 'e'), 200, 0);
+  const struct {
+    const char* Name;
+    int64_t MaxBodySize;  // 0: the library's limit only
+    std::vector<LoopbackServer::Step> Script;
+    int64_t Limit;    // -1: the body arrives whole
+    size_t BodySize;  // the bytes the stream holds at the end
+  } Cases[] = {
+      {"a counted body at the limit",
+       1000,
+       {LoopbackServer::ExpectHeads(1),
+        LoopbackServer::Send(Counted + "1000\r\n\r\n" + std::string(1000, 'n'))},
+       -1,
+       1000},
+      {"a counted body above the limit, refused before it is read",
+       1000,
+       {LoopbackServer::ExpectHeads(1), LoopbackServer::Send(Counted + "1001\r\n\r\nn"),
+        LoopbackServer::Silent()},
+       1000,
+       0},
+      {"a counted body above the library's limit",
+       0,
+       {LoopbackServer::ExpectHeads(1), LoopbackServer::Send(Counted + "2147483648\r\n\r\nn"),
+        LoopbackServer::Silent()},
+       2147483647,
+       0},
+      {"a chunked body at the limit",
+       1200,
+       {LoopbackServer::ExpectHeads(1),
+        LoopbackServer::Send(Chunked + Chunk400 + Chunk400 + Chunk400 + "0\r\n\r\n")},
+       -1,
+       1200},
+      {"a chunked body passing the limit, refused at the chunk",
+       1000,
+       {LoopbackServer::ExpectHeads(1),
+        LoopbackServer::Send(Chunked + Chunk400 + Chunk400 + "190\r\n"), LoopbackServer::Silent()},
+       1000,
+       800},
+      {"a chunk above the library's limit",
+       0,
+       {LoopbackServer::ExpectHeads(1), LoopbackServer::Send(Chunked + "80000000\r\nc"),
+        LoopbackServer::Silent()},
+       2147483647,
+       0},
+      {"a body until close at the limit",
+       1000,
+       {LoopbackServer::ExpectHeads(1), LoopbackServer::Send(UntilClose + std::string(1000, 'u')),
+        LoopbackServer::Close()},
+       -1,
+       1000},
+      {"a body until close passing the limit",
+       1000,
+       {LoopbackServer::ExpectHeads(1), LoopbackServer::Send(UntilClose + std::string(1001, 'u')),
+        LoopbackServer::Close()},
+       1000,
+       1000},
+      {"a body until close without end", 100000, Endless, 100000, 100000},
+  };
+  for (const auto& C : Cases) {
+    SCOPED_TRACE(C.Name);
+    LoopbackServer Server(C.Script);
+    TNetHTTP Client;
+    ApplyInstallerSettings(Client);
+    Client.MaxBodySize = C.MaxBodySize;
+    TMemoryStream Body;
+    try {
+      Client.Get(Url(Server, "/a"), Body);
+      EXPECT_EQ(C.Limit, -1);
+    } catch (const ENetBodyTooLarge& E) {
+      EXPECT_EQ(E.Message(),
+                S("The download from http://" + HostPort(Server) +
+                  "/a is larger than the limit of " + std::to_string(C.Limit) + " bytes."));
+      EXPECT_FALSE(Client.Connected());
+    }
+    EXPECT_EQ(Body.View().size(), C.BodySize);
+  }
+}
+
 }  // namespace
 }  // namespace vlm
