@@ -150,8 +150,9 @@ bool TNetIOHandler::WaitForSource(int ATimeoutMs) {
     const auto Spent =
         std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Start).count();
     if (ATimeoutMs != kNetTimeoutInfinite && Spent >= ATimeoutMs) return false;
-    // A source that reports silence well before its wait is over has no more to wait for.
-    if (Waited * 2 < Wait) return false;
+    // A source that reports silence at once, without waiting at all, has no more to wait for (a
+    // source in memory); a real wait that merely wakes a little early goes on waiting.
+    if (Waited == 0 && Wait >= 4) return false;
   }
 }
 
