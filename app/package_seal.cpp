@@ -1,7 +1,10 @@
 // app/package_seal.cpp -- reading a descriptor's seal and checking a package against it.
 #include "app/package_seal.h"
 
+#include <algorithm>
 #include <string>
+
+#include "http/net_io_handler.h"  // kNetStreamLimit, a constant only
 
 namespace vlm {
 
@@ -53,6 +56,13 @@ String Bytes(uint64_t Size) {
 }
 
 }  // namespace
+
+int64_t PackageSizeLimit(const TPackageSeal& Seal) {
+  constexpr uint64_t kClientLimit = static_cast<uint64_t>(kNetStreamLimit);
+  if (!Seal.Size || *Seal.Size <= static_cast<uint64_t>(kPackageDefaultMaxSize))
+    return kPackageDefaultMaxSize;
+  return static_cast<int64_t>(std::min(*Seal.Size, kClientLimit));
+}
 
 TPackageSeal ReadPackageSeal(const TCustomIniFile& Descriptor) {
   TPackageSeal Seal;

@@ -27,6 +27,16 @@ struct TPackageSeal {
   bool Present() const { return Size.has_value() || Sha256.has_value(); }
 };
 
+// The most bytes the setup program takes for each of its downloads: a server that sends more
+// (or announces more) fails the download, and nothing of it is saved.
+inline constexpr int64_t kDescriptorMaxSize = 1024 * 1024;
+inline constexpr int64_t kReleaseInfoMaxSize = 1024 * 1024;
+inline constexpr int64_t kPackageDefaultMaxSize = 512 * 1024 * 1024;
+
+// The limit for the menu package: kPackageDefaultMaxSize, or the seal's Size when that is larger,
+// never above the HTTP client's own limit of 2,147,483,647 bytes.
+int64_t PackageSizeLimit(const TPackageSeal& Seal);
+
 // The descriptor's seal. A key that is there with a value that is not a decimal byte count or
 // not 64 hexadecimal digits raises EPackageSeal naming the key and the value.
 TPackageSeal ReadPackageSeal(const TCustomIniFile& Descriptor);

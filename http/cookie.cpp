@@ -79,9 +79,8 @@ String WithoutLeadingDot(const String& Domain) {
 
 // ---- texts ----
 
-String SplitNextCookie(String& AText) {
-  const StringView S(AText);
-  const size_t Begin = SkipBlanks(S, 0);
+size_t SplitNextCookieAt(StringView S, size_t AFrom, String& ACookie) {
+  const size_t Begin = SkipBlanks(S, AFrom);
   size_t Attr = Begin;  // start of the attribute being scanned
   size_t End = npos;    // the separator that ends the cookie; npos: the rest is one cookie
   while (Attr < S.size()) {
@@ -114,9 +113,15 @@ String SplitNextCookie(String& AText) {
     Attr = SkipBlanks(S, Next + 1);
   }
 
-  String Cookie(S.substr(Begin, End == npos ? npos : End - Begin));
-  while (!Cookie.empty() && IsBlank(Cookie.back())) Cookie.pop_back();
-  AText = End == npos ? String() : String(S.substr(SkipBlanks(S, End + 1)));
+  ACookie.assign(S.substr(Begin, End == npos ? npos : End - Begin));
+  while (!ACookie.empty() && IsBlank(ACookie.back())) ACookie.pop_back();
+  return End == npos ? S.size() : SkipBlanks(S, End + 1);
+}
+
+String SplitNextCookie(String& AText) {
+  String Cookie;
+  const size_t Next = SplitNextCookieAt(AText, 0, Cookie);
+  AText.erase(0, Next);
   return Cookie;
 }
 
@@ -218,6 +223,12 @@ bool CookieHostTailMatches(const String& AHost, const String& ADomain) {
   if (SameText(AHost, ADomain) || SameText(AHost, WithoutLeadingDot(ADomain))) return true;
   const String Dotted = ADomain.front() == u'.' ? ADomain : u"." + ADomain;
   return AHost.size() > Dotted.size() && EndsWithText(AHost, Dotted);
+}
+
+bool HoldsControlCharacter(StringView AText) {
+  for (char16_t C : AText)
+    if ((C < 0x20 && C != u'\t') || C == 0x7F) return true;
+  return false;
 }
 
 int CookiePortOf(const TNetURI& AURI) {

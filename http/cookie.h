@@ -24,6 +24,10 @@ using CookieAttributes = std::vector<std::pair<String, String>>;
 // AText keeps the rest with its leading blanks removed. A comma inside a quoted value or inside
 // an "Expires" date does not separate. Returns an empty text when AText is empty.
 String SplitNextCookie(String& AText);
+// The same without changing the text: takes the cookie that starts at AFrom (after blanks) into
+// ACookie and returns where the next one starts (the text's size when none is left). A value
+// holding many cookies is split in one pass this way.
+size_t SplitNextCookieAt(StringView AText, size_t AFrom, String& ACookie);
 
 // Splits one cookie text ("name=value; Path=/; Secure") into its attributes. Names lose their
 // surrounding blanks; values are trimmed, or unquoted when written in double quotes.
@@ -55,6 +59,10 @@ bool CookieHostTailMatches(const String& AHost, const String& ADomain);
 
 // A URI's port as a number: 80 when empty or not a number.
 int CookiePortOf(const TNetURI& AURI);
+
+// Whether AText holds a control character (a code unit below 0x20 other than a tab, or 0x7F).
+// A cookie part that holds one could break the "Cookie" line it is sent back in.
+bool HoldsControlCharacter(StringView AText);
 
 // The version 0 cookie: name, value, domain, path, expiry, and the Secure and HttpOnly flags.
 class TNetNetscapeCookie {

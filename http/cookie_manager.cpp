@@ -1,6 +1,7 @@
 // http/cookie_manager.cpp -- storing server cookies and writing the request's cookie lines.
 #include "http/cookie_manager.h"
 
+#include <iterator>
 #include <mutex>
 
 #include "runtime/upper_case.h"
@@ -15,9 +16,10 @@ void CollectCookies(const TNetHeaderList& AHeaders, const String& AName,
   TStringList Values;
   AHeaders.Extract(AName, Values);
   for (int I = 0; I < Values.Count(); ++I) {
-    String Rest = Values.Strings(I);
-    while (!Rest.empty()) {
-      String One = SplitNextCookie(Rest);
+    const String& Value = Values.Strings(I);
+    String One;
+    for (size_t At = 0; At < Value.size();) {
+      At = SplitNextCookieAt(Value, At, One);
       if (!One.empty()) AOut.push_back(std::move(One));
     }
   }
@@ -52,18 +54,43 @@ void TNetCookieManager::AddCookie(std::unique_ptr<TNetCookieRFC2109> ACookie, co
   ACookie->LoadProperties(ParseCookieAttributes(AText), FClock());
   ACookie->ResolveDefaults(AURI);
   if (ACookie->IsRejected(AURI)) return;
+  // The name and value go back in a request line: one that carries a line break, a NUL or another
+  // control character is refused whole, and so is one too long to be worth keeping.
+  if (HoldsControlCharacter(ACookie->CookieName) || HoldsControlCharacter(ACookie->Value)) return;
+  if (ACookie->CookieName.size() + ACookie->Value.size() > kNetMaxCookieSize) return;
   bool Accept = true;
   if (OnNewCookie) OnNewCookie(*this, *ACookie, Accept);
   if (!Accept) return;
 
+  String NameKey = UpperCase(ACookie->CookieName);
+  String HostKey = UpperCase(AURI.Host());
   std::unique_lock<std::shared_mutex> Guard(FLock);
-  for (auto& Held : FCookies) {
-    if (SameText(Held->CookieName, ACookie->CookieName)) {
-      Held = std::move(ACookie);  // replaced in its place, whatever its domain and path
-      return;
-    }
+  THeldList::iterator At;
+  if (const auto Found = FByName.find(NameKey); Found != FByName.end()) {
+    // Replaced in its place, whatever its domain and path; as the newest of its sender's host.
+    At = Found->second;
+    LeaveHost(At);
+    At->Cookie = std::move(ACookie);
+  } else {
+    At = FCookies.insert(FCookies.end(), THeld{std::move(ACookie), NameKey, String(), {}});
+    FByName.emplace(std::move(NameKey), At);
   }
-  FCookies.push_back(std::move(ACookie));
+  At->HostKey = HostKey;
+  TAgeList& Ages = FByHost[HostKey];
+  At->Age = Ages.insert(Ages.end(), At);
+  while (Ages.size() > kNetMaxCookiesPerHost) Forget(Ages.front());
+}
+
+void TNetCookieManager::LeaveHost(THeldList::iterator AAt) {
+  const auto Host = FByHost.find(AAt->HostKey);
+  Host->second.erase(AAt->Age);
+  if (Host->second.empty()) FByHost.erase(Host);
+}
+
+void TNetCookieManager::Forget(THeldList::iterator AAt) {
+  LeaveHost(AAt);
+  FByName.erase(AAt->NameKey);
+  FCookies.erase(AAt);
 }
 
 void TNetCookieManager::AddServerCookie(const String& ACookie, const TNetURI& AURI) {
@@ -83,23 +110,31 @@ void TNetCookieManager::CaptureCookies(const TNetHeaderList& AResponseHeaders,
     CollectCookies(*AMetaHeaders, u"Set-Cookie", Plain);
     CollectCookies(*AMetaHeaders, u"Set-Cookie2", Versioned);
   }
-  for (const String& Text : Versioned) {
-    const String Name = CookieNameOf(Text);
-    for (auto It = Plain.begin(); It != Plain.end(); ++It) {
-      if (SameText(CookieNameOf(*It), Name)) {
-        Plain.erase(It);
-        break;
+  // Each "Set-Cookie2" cookie removes the first "Set-Cookie" cookie of its name still there: so
+  // for every name, as many of the first "Set-Cookie" cookies go as there are "Set-Cookie2" ones.
+  std::unordered_map<String, size_t> Overridden;
+  for (const String& Text : Versioned) ++Overridden[UpperCase(CookieNameOf(Text))];
+  for (const String& Text : Plain) {
+    if (!Overridden.empty()) {
+      const auto Found = Overridden.find(UpperCase(CookieNameOf(Text)));
+      if (Found != Overridden.end() && Found->second > 0) {
+        --Found->second;
+        continue;
       }
     }
+    AddServerCookie(Text, AURI);
   }
-  for (const String& Text : Plain) AddServerCookie(Text, AURI);
   for (const String& Text : Versioned) AddServerCookie2(Text, AURI);
 }
 
 void TNetCookieManager::RemoveExpired() {
   const TDateTime Now = FClock();
   std::unique_lock<std::shared_mutex> Guard(FLock);
-  std::erase_if(FCookies, [Now](const auto& C) { return C->IsExpired(Now); });
+  for (auto At = FCookies.begin(); At != FCookies.end();) {
+    const auto Next = std::next(At);
+    if (At->Cookie->IsExpired(Now)) Forget(At);
+    At = Next;
+  }
 }
 
 void TNetCookieManager::GenerateClientCookies(const TNetURI& AURI, bool ASecureOnly,
@@ -109,9 +144,10 @@ void TNetCookieManager::GenerateClientCookies(const TNetURI& AURI, bool ASecureO
   bool AnyVersioned = false;
   {
     std::shared_lock<std::shared_mutex> Guard(FLock);
-    for (const auto& C : FCookies) {
+    for (const THeld& Held : FCookies) {
+      const TNetCookieRFC2109* C = Held.Cookie.get();
       if (!C->IsAllowed(AURI, ASecureOnly)) continue;
-      const bool FromCookie2 = dynamic_cast<const TNetCookieRFC2965*>(C.get()) != nullptr;
+      const bool FromCookie2 = dynamic_cast<const TNetCookieRFC2965*>(C) != nullptr;
       AnyVersioned = AnyVersioned || FromCookie2;
       Lines.emplace_back(FromCookie2 ? u"Cookie2" : u"Cookie", C->ClientCookie());
     }
@@ -128,7 +164,7 @@ int TNetCookieManager::CookieCount() const {
 const TNetCookieRFC2109* TNetCookieManager::Cookie(int AIndex) const {
   std::shared_lock<std::shared_mutex> Guard(FLock);
   if (AIndex < 0 || AIndex >= static_cast<int>(FCookies.size())) return nullptr;
-  return FCookies[AIndex].get();
+  return std::next(FCookies.begin(), AIndex)->Cookie.get();
 }
 
 }  // namespace vlm

@@ -1,7 +1,9 @@
 // http/net_body_reader.cpp -- the reply body framings.
 #include "http/net_body_reader.h"
 
+#include <algorithm>
 #include <limits>
+#include <string>
 
 #include "http/net_socket_exceptions.h"
 
@@ -26,11 +28,20 @@ bool ContainsChunked(const String& ATransferEncoding) {
   return Lower.find(u"chunked") != String::npos;
 }
 
+[[noreturn]] void RaiseBodyTooLarge(int64_t ALimit) {
+  const std::string Digits = std::to_string(ALimit);
+  throw ENetBodyTooLarge(u"The reply body is larger than the limit of " +
+                         String(Digits.begin(), Digits.end()) + u" bytes.");
+}
+
 void ReadChunkedBody(TNetIOHandler& H, TStream* ATarget, TStringList* ATrailers,
-                     TNetComponent* AStatusTarget) {
+                     TNetComponent* AStatusTarget, int64_t ALimit) {
   if (AStatusTarget != nullptr) AStatusTarget->DoStatus(TNetStatus::hsStatusText, u"Chunk Started");
   WorkScope Work(H, TWorkMode::wmRead, 0);
+  int64_t Total = 0;
   for (int64_t Size = ReadChunkSize(H); Size != 0; Size = ReadChunkSize(H)) {
+    if (Size > ALimit - Total) RaiseBodyTooLarge(ALimit);
+    Total += Size;
     if (ATarget != nullptr)
       H.ReadStream(*ATarget, Size);
     else
@@ -74,11 +85,21 @@ int64_t ReadChunkSize(TNetIOHandler& AIOHandler) {
   return Value;
 }
 
+int64_t BodySizeLimit(const TNetIOHandler& AIOHandler, int64_t AMaxSize) {
+  const int64_t Limit =
+      AIOHandler.LargeStream ? std::numeric_limits<int64_t>::max() : kNetStreamLimit;
+  return AMaxSize >= 0 ? std::min(AMaxSize, Limit) : Limit;
+}
+
 void ReadResponseBody(TNetIOHandler& AIOHandler, const TNetBodyFraming& AFraming, TStream* ATarget,
-                      int AFirstDataWaitMs, TStringList* ATrailers, TNetComponent* AStatusTarget) {
+                      int AFirstDataWaitMs, TStringList* ATrailers, TNetComponent* AStatusTarget,
+                      int64_t AMaxSize) {
+  const int64_t Limit = BodySizeLimit(AIOHandler, AMaxSize);
   if (ContainsChunked(AFraming.TransferEncoding))
-    return ReadChunkedBody(AIOHandler, ATarget, ATrailers, AStatusTarget);
+    return ReadChunkedBody(AIOHandler, ATarget, ATrailers, AStatusTarget, Limit);
   if (AFraming.ContentLength == 0) return;
+  // An announced length above the limit is refused before a byte of it is read.
+  if (AFraming.ContentLength > Limit) RaiseBodyTooLarge(Limit);
   if (AFirstDataWaitMs >= 0 && AIOHandler.InputBufferIsEmpty() &&
       !AIOHandler.CheckForDataOnSource(AFirstDataWaitMs))
     return;
@@ -89,10 +110,14 @@ void ReadResponseBody(TNetIOHandler& AIOHandler, const TNetBodyFraming& AFraming
       AIOHandler.Discard(AFraming.ContentLength);
     return;
   }
-  if (ATarget != nullptr)
-    AIOHandler.ReadStream(*ATarget, -1, /*AReadUntilDisconnect=*/true);
-  else
-    AIOHandler.DiscardAll();
+  try {
+    if (ATarget != nullptr)
+      AIOHandler.ReadStream(*ATarget, -1, /*AReadUntilDisconnect=*/true, Limit);
+    else
+      AIOHandler.DiscardAll(Limit);
+  } catch (const ENetIOHandlerStreamDataTooLarge&) {
+    RaiseBodyTooLarge(Limit);
+  }
 }
 
 }  // namespace vlm

@@ -10,6 +10,7 @@
 
 #include "http/net_component.h"
 #include "http/net_io_handler.h"
+#include "http/net_socket_exceptions.h"
 #include "runtime/stream.h"
 #include "runtime/string.h"
 #include "runtime/string_list.h"
@@ -29,6 +30,9 @@ inline constexpr int kNetBodyWaitUnbounded = -1;
 // fill memory. As many as the header lines a head may carry.
 inline constexpr int kNetMaxTrailerLines = 255;
 
+// A body longer than the limit of its read (see ReadResponseBody's AMaxSize).
+VLM_DECLARE_EXCEPTION(ENetBodyTooLarge, ENetIOHandlerStreamDataTooLarge);
+
 // Reads one body. Framing, first match:
 // - "chunked" in the lower-cased TransferEncoding: status text "Chunk Started" (on
 //   AStatusTarget when given), one BeginWork(wmRead, 0) for the whole body, chunks until the one
@@ -43,9 +47,19 @@ inline constexpr int kNetMaxTrailerLines = 255;
 // - ContentLength 0: nothing.
 // With AFirstDataWaitMs >= 0 the last three first wait that long for data when the input buffer
 // is empty, and read nothing when none arrived.
+// Every framing is limited to AMaxSize bytes of body (when not negative), and always to the
+// stream limit kNetStreamLimit unless the handler has LargeStream: a longer body raises
+// ENetBodyTooLarge "The reply body is larger than the limit of <n> bytes." -- a ContentLength
+// above the limit before anything is read, a chunk before it is read, a body until close as soon
+// as the bytes pass the limit. Discarded bodies count the same.
 void ReadResponseBody(TNetIOHandler& AIOHandler, const TNetBodyFraming& AFraming, TStream* ATarget,
                       int AFirstDataWaitMs = kNetBodyWaitUnbounded,
-                      TStringList* ATrailers = nullptr, TNetComponent* AStatusTarget = nullptr);
+                      TStringList* ATrailers = nullptr, TNetComponent* AStatusTarget = nullptr,
+                      int64_t AMaxSize = -1);
+
+// The limit ReadResponseBody applies with AMaxSize: the smaller of AMaxSize (when not negative)
+// and the handler's stream limit.
+int64_t BodySizeLimit(const TNetIOHandler& AIOHandler, int64_t AMaxSize);
 
 // The size of the next chunk: one line cut at its first ";" (the chunk extensions), trimmed,
 // read as a hexadecimal number. ENetChunkedBodyError for a line that is not one, or for a size

@@ -32,7 +32,15 @@ void TNetCustomHTTP::DoRequest(const String& AMethod, const String& AURL, TStrea
   // in a known state; a failure in the middle (time-out, oversized head, a reset) closes it, so
   // that the next call never reads the rest of this reply as its own.
   bool ExchangeStarted = false;
+  // The stall watch that ReadReplyHead starts ends with the call, however it ends.
+  struct StallWatchEnd {
+    TNetCustomHTTP& Client;
+    ~StallWatchEnd() {
+      if (Client.FIOHandler != nullptr) Client.FIOHandler->EndStallWatch();
+    }
+  };
   try {
+    const StallWatchEnd WatchEnd{*this};
     for (;;) {
       PrepareTarget();
       SelectEndpoint();
@@ -111,6 +119,8 @@ void ApplyInstallerSettings(TNetCustomHTTP& AClient) {
   AClient.AllowCookies = true;
   AClient.ConnectTimeout = 0;
   AClient.ReadTimeout = kNetInstallerReadTimeout;
+  AClient.StallWindow = kNetInstallerStallWindow;
+  AClient.StallMinBytes = kNetInstallerStallMinBytes;
 }
 
 unsigned CodePageOfCharSet(const String& ACharSet) {

@@ -18,6 +18,7 @@
 #include "http/cookie_manager.h"
 #include "http/header_info.h"
 #include "http/meta_http_equiv.h"
+#include "http/net_body_reader.h"  // ENetBodyTooLarge
 #include "http/net_exception.h"
 #include "http/net_tcp_client.h"
 #include "http/net_uri.h"
@@ -43,12 +44,24 @@ enum class TNetHTTPConnectionType { ctNormal, ctSSL, ctProxy, ctSSLProxy };
 // lines without end fails the call with ENetHTTPHeaderLinesExceeded once this many have been
 // read, instead of filling memory.
 inline constexpr int kNetDefaultMaxHeaderLines = 255;
+// Interim replies ("100 Continue") skipped before the final reply of one request, at most; and
+// the bytes of all reply heads of one request together (status and header lines with their line
+// ends), at most. A server that goes on beyond either fails the call.
+inline constexpr int kNetMaxInterimReplies = 16;
+inline constexpr int64_t kNetMaxReplyHeadBytes = 256 * 1024;
 
 // Failures of the exchange itself (as opposed to the connection below it).
 VLM_DECLARE_EXCEPTION(ENetUnknownProtocol, ENetException);       // "Unknown Protocol"
 VLM_DECLARE_EXCEPTION(ENetIOHandlerPropInvalid, ENetException);  // "IOHandler value is not valid"
 // A reply head with more header lines than MaxHeaderLines: "Too many header lines.".
 VLM_DECLARE_EXCEPTION(ENetHTTPHeaderLinesExceeded, ENetException);
+
+// More interim replies than kNetMaxInterimReplies, or more reply head than kNetMaxReplyHeadBytes.
+VLM_DECLARE_EXCEPTION(ENetHTTPReplyHeadTooLarge, ENetException);
+
+// A request line or header line that holds a CR, LF or NUL character: it would end the line early
+// (and could start another header or request), so the request is refused before anything is sent.
+VLM_DECLARE_EXCEPTION(ENetHTTPInvalidRequestLine, ENetException);
 
 inline constexpr char16_t kRSUnknownProtocol[] = u"Unknown Protocol";
 inline constexpr char16_t kRSIOHandlerPropInvalid[] = u"IOHandler value is not valid";
@@ -159,6 +172,15 @@ public:
   // kNetDefaultMaxHeaderLines, so the count is always bounded.
   int MaxHeaderLines = kNetDefaultMaxHeaderLines;
   bool AllowCookies = true;
+  // The stall rule for reading each reply (see TNetIOHandler::StallWindow): 0 turns it off; the
+  // installer's settings use kNetInstallerStallWindow and kNetInstallerStallMinBytes.
+  int StallWindow = 0;
+  int64_t StallMinBytes = 0;
+  // The most bytes a reply body may bring, in every framing; 0 or less: only the library's own
+  // limit (kNetStreamLimit without the handler's LargeStream), which also bounds a larger value.
+  // A longer body fails the call with ENetBodyTooLarge "The download from <URL> is larger than
+  // the limit of <n> bytes." (a body with a larger Content-Length before it is read).
+  int64_t MaxBodySize = 0;
   TNetProxyConnectionInfo ProxyParams;
 
   TNetRedirectEvent OnRedirect;
@@ -196,7 +218,13 @@ private:
   void ReadReplyHead();
   void RetrieveHeaders();
   void CaptureCookies();
+  // Stores the cookies of the META lines that the last page added, from AFirstNewLine on, for
+  // the URI of that page.
+  void CapturePageCookies(int AFirstNewLine);
   void ReadBody(int AWaitMs, TStream* ATarget);
+  // ReadBody's read itself, with the meta scan, within ALimit bytes.
+  void ReadBodyFramed(int AWaitMs, TStream* ATarget, bool AHtml, int64_t ALimit,
+                      TStringList& ATrailers);
   void FailOnStatus(int ACode, int AWaitMs, const std::vector<int>& AIgnoreReplies);
 
   // net_http_status.cpp
@@ -212,6 +240,7 @@ private:
   int FRedirectCount = 0;
   int FAuthRetries = 0;
   int FAuthProxyRetries = 0;
+  int64_t FReplyHeadBytes = 0;  // bytes of reply head read for the current request
 };
 
 // The published component; the installer's main window owns one as NetHTTP1.
@@ -219,7 +248,9 @@ class TNetHTTP : public TNetCustomHTTP {};
 
 // Applies the settings the installer runs its client with: the component's defaults plus the
 // read time-out kNetInstallerReadTimeout, so a server that accepts the connection and then sends
-// nothing fails the call with ENetReadTimeout instead of holding the installation for ever.
+// nothing fails the call with ENetReadTimeout instead of holding the installation for ever, and
+// the stall rule (kNetInstallerStallWindow, kNetInstallerStallMinBytes), so that one that sends
+// a trickle fails with ENetTransferStalled.
 void ApplyInstallerSettings(TNetCustomHTTP& AClient);
 
 // The code page for a reply's charset name ("utf-8", "ISO-8859-1", "windows-1252", ...); Latin-1

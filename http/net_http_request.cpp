@@ -115,11 +115,23 @@ void TNetCustomHTTP::BuildAndSendRequest() {
   if (FCookieManager != nullptr)
     FCookieManager->GenerateClientCookies(FURI, IsProtocol(FURI.Protocol(), u"HTTPS"), Lines);
 
+  const String RequestLine = FRequest.Method + u" " + FRequest.URL + u" HTTP/" +
+                             (ProtocolVersion == TNetHTTPProtocolVersion::pv1_0 ? u"1.0" : u"1.1");
+  // Every line goes out as one line, whatever put a line break or NUL into it (a cookie, a
+  // caller's header, the URL): such a line is an error, never split on the wire.
+  const auto CheckLine = [this](const String& ALine) {
+    if (ALine.find_first_of(StringView(u"\r\n\0", 3)) != String::npos)
+      throw ENetHTTPInvalidRequestLine(u"The request to " + FURI.Host() +
+                                       u" is not sent: one of its lines holds a CR, LF or NUL "
+                                       u"character.");
+  };
+  CheckLine(RequestLine);
+  for (int I = 0; I < Lines.Count(); ++I) CheckLine(Lines.Strings(I));
+
   TNetIOHandler& H = *FIOHandler;
   if (!H.WriteBufferingActive()) H.WriteBufferOpen(-1);
   try {
-    H.WriteLn(FRequest.Method + u" " + FRequest.URL + u" HTTP/" +
-              (ProtocolVersion == TNetHTTPProtocolVersion::pv1_0 ? u"1.0" : u"1.1"));
+    H.WriteLn(RequestLine);
     for (int I = 0; I < Lines.Count(); ++I)
       if (!Lines.Strings(I).empty()) H.WriteLn(Lines.Strings(I));
     H.WriteLn();

@@ -53,15 +53,33 @@ String TNetCustomHTTP::ReadReplyLine() {
   H.ReadTimeout = ReadTimeout;
   const String Line = H.ReadLn(u"\n", -1, -1);
   if (H.ReadLnTimedout()) throw ENetReadTimeout(kRSReadTimeout);
+  // Each line counts with a line end of two bytes: a head streamed without end must not hold the
+  // client, whatever its line and header counts.
+  FReplyHeadBytes += static_cast<int64_t>(Line.size()) + 2;
+  if (FReplyHeadBytes > kNetMaxReplyHeadBytes)
+    throw ENetHTTPReplyHeadTooLarge(u"The server " + FURI.Host() + u" sent more than " +
+                                    S(std::to_string(kNetMaxReplyHeadBytes)) +
+                                    u" bytes of reply head.");
   return Line;
 }
 
 void TNetCustomHTTP::ReadReplyHead() {
-  do {
+  FReplyHeadBytes = 0;
+  // The reply, head and body, is one transfer for the stall rule.
+  TNetIOHandler& H = *FIOHandler;
+  H.StallWindow = StallWindow;
+  H.StallMinBytes = StallMinBytes;
+  H.BeginStallWatch();
+  for (int Interim = 0;; ++Interim) {
     FResponse.ResponseText = ReadReplyLine();
     RetrieveHeaders();
     CaptureCookies();
-  } while (FResponse.ResponseCode == 100);  // interim replies carry nothing for us
+    if (FResponse.ResponseCode != 100) break;  // interim replies carry nothing for us
+    if (Interim == kNetMaxInterimReplies)
+      throw ENetHTTPReplyHeadTooLarge(u"The server " + FURI.Host() + u" sent more than " +
+                                      S(std::to_string(kNetMaxInterimReplies)) +
+                                      u" interim replies.");
+  }
 }
 
 void TNetCustomHTTP::RetrieveHeaders() {
@@ -89,27 +107,52 @@ void TNetCustomHTTP::CaptureCookies() {
   if (FCookieManager == nullptr && AllowCookies)
     FCookieManager = std::make_unique<TNetCookieManager>();
   if (FCookieManager == nullptr) return;
-  FCookieManager->CaptureCookies(FResponse.RawHeaders(), &FMetaHTTPEquiv.RawHeaders(), FURI);
+  // The page's META cookies are taken once, with the body that holds them (ReadBody): the META
+  // set keeps the lines of earlier pages, which belong to the URIs of those pages.
+  FCookieManager->CaptureCookies(FResponse.RawHeaders(), nullptr, FURI);
+}
+
+void TNetCustomHTTP::CapturePageCookies(int AFirstNewLine) {
+  if (FCookieManager == nullptr) return;
+  const TNetHeaderList& All = FMetaHTTPEquiv.RawHeaders();
+  if (AFirstNewLine >= All.Count()) return;
+  TNetHeaderList PageLines;
+  for (int I = AFirstNewLine; I < All.Count(); ++I) PageLines.Add(All.Strings(I));
+  FCookieManager->CaptureCookies(PageLines, nullptr, FURI);
 }
 
 void TNetCustomHTTP::ReadBody(int AWaitMs, TStream* ATarget) {
-  const TNetBodyFraming Framing{FResponse.TransferEncoding, FResponse.ContentLength};
   const bool Html = ATarget != nullptr && IsHeaderMediaType(FResponse.ContentType(), u"text/html");
   TStringList Trailers;
   if (FIOHandler == nullptr) throw ENetNotConnected(kRSNotConnected);
-  if (Html && dynamic_cast<TMemoryStream*>(ATarget) == nullptr) {
+  const int MetaLinesBefore = FMetaHTTPEquiv.RawHeaders().Count();
+  const int64_t Limit = BodySizeLimit(*FIOHandler, MaxBodySize > 0 ? MaxBodySize : -1);
+  try {
+    ReadBodyFramed(AWaitMs, ATarget, Html, Limit, Trailers);
+  } catch (const ENetBodyTooLarge&) {
+    throw ENetBodyTooLarge(u"The download from " + FURI.GetFullURI(0) +
+                           u" is larger than the limit of " + S(std::to_string(Limit)) +
+                           u" bytes.");
+  }
+  if (Html) CapturePageCookies(MetaLinesBefore);
+  // Trailers join the head's lines as they are; they are not parsed.
+  for (int I = 0; I < Trailers.Count(); ++I) FResponse.RawHeaders().Add(Trailers.Strings(I));
+}
+
+void TNetCustomHTTP::ReadBodyFramed(int AWaitMs, TStream* ATarget, bool AHtml, int64_t ALimit,
+                                    TStringList& ATrailers) {
+  const TNetBodyFraming Framing{FResponse.TransferEncoding, FResponse.ContentLength};
+  if (AHtml && dynamic_cast<TMemoryStream*>(ATarget) == nullptr) {
     // The meta scan reads the page from memory, so another stream gets the bytes by copy.
     TMemoryStream Page;
-    ReadResponseBody(*FIOHandler, Framing, &Page, AWaitMs, &Trailers, this);
+    ReadResponseBody(*FIOHandler, Framing, &Page, AWaitMs, &ATrailers, this, ALimit);
     FMetaHTTPEquiv.ProcessMetaHTTPEquiv(Page);
     Page.SetPosition(0);
     if (Page.Size() > 0) ATarget->CopyFrom(Page, Page.Size());
   } else {
-    ReadResponseBody(*FIOHandler, Framing, ATarget, AWaitMs, &Trailers, this);
-    if (Html) FMetaHTTPEquiv.ProcessMetaHTTPEquiv(*ATarget);
+    ReadResponseBody(*FIOHandler, Framing, ATarget, AWaitMs, &ATrailers, this, ALimit);
+    if (AHtml) FMetaHTTPEquiv.ProcessMetaHTTPEquiv(*ATarget);
   }
-  // Trailers join the head's lines as they are; they are not parsed.
-  for (int I = 0; I < Trailers.Count(); ++I) FResponse.RawHeaders().Add(Trailers.Strings(I));
 }
 
 void TNetCustomHTTP::FailOnStatus(int ACode, int AWaitMs, const std::vector<int>& AIgnoreReplies) {

@@ -14,9 +14,6 @@ namespace vlm {
 
 namespace {
 
-// The stream size limit of counted reads without LargeStream.
-constexpr int64_t kSmallStreamLimit = 2147483647;
-
 // Cuts the stream back to its position on every way out of a stream read: a stream sized in
 // advance must not keep zero bytes that never arrived.
 class CutStreamToPosition {
@@ -94,7 +91,7 @@ int TNetIOHandler::ReceiveInto(void* ADest, size_t AMax, bool ARaiseIfDisconnect
   }
   int Added = 0;
   while (SourceIsAvailable() && Added == 0) {
-    if (!WaitReadable(Timeout)) {
+    if (!WaitForSource(Timeout)) {
       if (ARaiseOnTimeout) throw ENetReadTimeout(kRSReadTimeout);
       return -1;
     }
@@ -110,12 +107,80 @@ int TNetIOHandler::ReceiveInto(void* ADest, size_t AMax, bool ARaiseIfDisconnect
         FInputBuffer.Write(
             std::string_view(static_cast<const char*>(ADest), static_cast<size_t>(Got)));
       Added = static_cast<int>(Got);
+      NoteReceived(Got);
     } else {
       FClosedGracefully = true;
     }
     CheckForDisconnect(ARaiseIfDisconnected, false);
   }
   return Added;
+}
+
+void TNetIOHandler::BeginStallWatch() {
+  FStallWatch = true;
+  FStallStart = std::chrono::steady_clock::now();
+  FStallSlots.clear();
+}
+
+namespace {
+
+std::chrono::milliseconds StallSlotLength(int AWindow) {
+  return std::chrono::milliseconds(std::max(AWindow / 16, 1));
+}
+
+}  // namespace
+
+bool TNetIOHandler::WaitForSource(int ATimeoutMs) {
+  if (!StallWatchActive()) return WaitReadable(ATimeoutMs);
+  using Clock = std::chrono::steady_clock;
+  const auto Start = Clock::now();
+  const int Slot = static_cast<int>(StallSlotLength(StallWindow).count());
+  for (;;) {
+    CheckStall();
+    int Wait = Slot;
+    if (ATimeoutMs != kNetTimeoutInfinite) {
+      const auto Spent =
+          std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Start).count();
+      Wait = static_cast<int>(std::clamp<int64_t>(ATimeoutMs - Spent, 0, Slot));
+    }
+    const auto Before = Clock::now();
+    if (WaitReadable(Wait)) return true;
+    const auto Waited =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Before).count();
+    const auto Spent =
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - Start).count();
+    if (ATimeoutMs != kNetTimeoutInfinite && Spent >= ATimeoutMs) return false;
+    // A source that reports silence at once, without waiting at all, has no more to wait for (a
+    // source in memory); a real wait that merely wakes a little early goes on waiting.
+    if (Waited == 0 && Wait >= 4) return false;
+  }
+}
+
+void TNetIOHandler::NoteReceived(int64_t ACount) {
+  if (!StallWatchActive()) return;
+  const auto Now = std::chrono::steady_clock::now();
+  if (!FStallSlots.empty() && Now - FStallSlots.back().At < StallSlotLength(StallWindow))
+    FStallSlots.back().Bytes += ACount;
+  else
+    FStallSlots.push_back({Now, ACount});
+  CheckStall();
+}
+
+void TNetIOHandler::CheckStall() {
+  if (!StallWatchActive()) return;
+  const auto Now = std::chrono::steady_clock::now();
+  const std::chrono::milliseconds Window(StallWindow);
+  if (Now - FStallStart < Window) return;  // not yet a whole window long
+  // A slot counts while any part of it lies in the last window, so the rule never fails early.
+  const auto SlotLength = StallSlotLength(StallWindow);
+  while (!FStallSlots.empty() && FStallSlots.front().At + SlotLength <= Now - Window)
+    FStallSlots.pop_front();
+  int64_t Moved = 0;
+  for (const TStallSlot& Slot : FStallSlots) Moved += Slot.Bytes;
+  if (Moved < StallMinBytes) {
+    FStallWatch = false;
+    throw ENetTransferStalled(u"The server " + Host + u" stopped sending data.");
+  }
 }
 
 void TNetIOHandler::CheckForDisconnect(bool ARaiseIfDisconnected, bool AIgnoreBuffer) {
@@ -252,11 +317,15 @@ void TNetIOHandler::ReadBytes(std::string& ABuffer, int ACount, bool AAppend) {
   ABuffer += FInputBuffer.ExtractToBytes(ACount);
 }
 
-void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntilDisconnect) {
+void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntilDisconnect,
+                               int64_t AMaxCount) {
   if (ACount < 0) AReadUntilDisconnect = true;
   auto* Memory = dynamic_cast<TMemoryStream*>(&AStream);
+  const int64_t Limit = LargeStream ? std::numeric_limits<int64_t>::max() : kNetStreamLimit;
+  // What a read until close may take: the limits are checked as the bytes arrive.
+  int64_t Allowed = std::max<int64_t>(Limit - AStream.Position(), 0);
+  if (AMaxCount >= 0) Allowed = std::min(Allowed, AMaxCount);
   if (!AReadUntilDisconnect) {
-    const int64_t Limit = LargeStream ? std::numeric_limits<int64_t>::max() : kSmallStreamLimit;
     const int64_t Position = AStream.Position();
     if (ACount > Limit - Position) throw ENetIOHandlerStreamDataTooLarge(kRSStreamDataTooLarge);
     // Size once for the whole body, but never more than the bounded reserve in advance. A memory
@@ -272,7 +341,7 @@ void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntil
   WorkScope Work(*this, TWorkMode::wmRead, AReadUntilDisconnect ? 0 : ACount);
 
   const int64_t Start = AStream.Position();
-  int64_t Remaining = AReadUntilDisconnect ? std::numeric_limits<int64_t>::max() : ACount;
+  int64_t Remaining = AReadUntilDisconnect ? Allowed : ACount;
   // The capacity a counted read gives a memory stream before the next block: the rest of the
   // body, but never more ahead than the reserve or the bytes that already arrived, so an
   // announced length costs memory only as fast as the body really comes.
@@ -311,8 +380,16 @@ void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntil
       throw;
     }
     if (!Direct) FInputBuffer.ExtractToStream(AStream, Block);
-    if (!AReadUntilDisconnect) Remaining -= Block;
+    Remaining -= Block;
   }
+  if (!AReadUntilDisconnect) return;
+  // The allowance is used up: the read is over its limit unless the peer closes now.
+  try {
+    FillUntil(1);
+  } catch (const ENetConnClosedGracefully&) {
+    return;
+  }
+  throw ENetIOHandlerStreamDataTooLarge(kRSStreamDataTooLarge);
 }
 
 void TNetIOHandler::Discard(int64_t ACount) {
@@ -330,12 +407,16 @@ void TNetIOHandler::Discard(int64_t ACount) {
   }
 }
 
-void TNetIOHandler::DiscardAll() {
+void TNetIOHandler::DiscardAll(int64_t AMaxCount) {
   WorkScope Work(*this, TWorkMode::wmRead, 0);
+  int64_t Dropped = FInputBuffer.Size();
   FInputBuffer.Clear();
   try {
     for (;;) {
+      if (AMaxCount >= 0 && Dropped > AMaxCount)
+        throw ENetIOHandlerStreamDataTooLarge(kRSStreamDataTooLarge);
       FillInputBuffer(true, -1, true);
+      Dropped += FInputBuffer.Size();
       FInputBuffer.Clear();
       if (!FOpened) return;
     }

@@ -7,7 +7,9 @@
 // DoWork(wmWrite, n); with a work target (the client) the events come from the target.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,6 +40,8 @@ inline constexpr int kNetTimeoutInfinite = -2;
 // The most a counted stream read sizes its target in advance: an announced length is a claim by
 // the peer, so a larger one is not allocated before the bytes actually arrive.
 inline constexpr int64_t kNetMaxStreamPresize = 64 * 1024 * 1024;
+// The stream size limit of reads without LargeStream: no stream read makes a stream longer.
+inline constexpr int64_t kNetStreamLimit = 2147483647;
 
 class TNetIOHandler : public TNetComponent {
 public:
@@ -62,6 +66,17 @@ public:
   int BoundPortMax = 0;
   TNetReuseSocket ReuseSocket = TNetReuseSocket::rsOSDependent;
   bool UseNagle = true;
+  // The stall rule, judged while a stall watch runs: a transfer that has run for StallWindow ms
+  // and received fewer than StallMinBytes bytes in the last StallWindow ms fails with
+  // ENetTransferStalled "The server <Host> stopped sending data.". It is judged on every receive
+  // and, while waiting for data, at least every StallWindow / 16 ms; the read time-out still
+  // bounds each single wait. A StallWindow of 0 or less turns the rule off.
+  int StallWindow = 0;
+  int64_t StallMinBytes = 0;
+
+  // Starts judging the stall rule from now, with nothing received yet; EndStallWatch stops it.
+  void BeginStallWatch();
+  void EndStallWatch() { FStallWatch = false; }
 
   // Empties both buffers, forgets a peer close and marks the handler open.
   virtual void Open();
@@ -112,13 +127,18 @@ public:
   // stream is not sized but given capacity, for at most the larger of kNetMaxStreamPresize and
   // the bytes already read ahead of its position, and receives whole blocks in place.
   // A counted read ending early raises ENetConnClosedGracefully after writing what arrived;
-  // ENetIOHandlerStreamDataTooLarge when position + ACount passes the stream limit.
-  void ReadStream(TStream& AStream, int64_t ACount = -1, bool AReadUntilDisconnect = false);
+  // ENetIOHandlerStreamDataTooLarge when position + ACount passes the stream limit. A read until
+  // the peer closes raises ENetIOHandlerStreamDataTooLarge as soon as more bytes arrive than the
+  // stream limit (without LargeStream) or AMaxCount (when not negative) allow; the stream then
+  // holds the bytes allowed.
+  void ReadStream(TStream& AStream, int64_t ACount = -1, bool AReadUntilDisconnect = false,
+                  int64_t AMaxCount = -1);
   // Drops ACount bytes as they arrive, inside BeginWork(wmRead, ACount)/EndWork;
   // ENetConnClosedGracefully when the peer closes first.
   void Discard(int64_t ACount);
   // Drops everything until the peer closes, inside BeginWork(wmRead, 0)/EndWork, without OnWork.
-  void DiscardAll();
+  // With AMaxCount not negative, more bytes than that raise ENetIOHandlerStreamDataTooLarge.
+  void DiscardAll(int64_t AMaxCount = -1);
 
   // Writes, buffered while a write buffer is open.
   void Write(std::string_view ABytes);
@@ -159,6 +179,13 @@ private:
   // AToInputBuffer), with FillInputBuffer's waiting, close and time-out rules and result.
   int ReceiveInto(void* ADest, size_t AMax, bool ARaiseIfDisconnected, int ATimeout,
                   bool ARaiseOnTimeout, bool AToInputBuffer);
+  // WaitReadable with the stall rule: waits in steps, judging the rule between them.
+  bool WaitForSource(int ATimeoutMs);
+  // Counts received bytes for the stall rule and judges it.
+  void NoteReceived(int64_t ACount);
+  // Raises ENetTransferStalled when the stall rule is broken now.
+  void CheckStall();
+  bool StallWatchActive() const { return FStallWatch && StallWindow > 0; }
   // Receives until the input buffer holds ACount bytes (see ReadBytes).
   void FillUntil(int ACount);
   // As FillUntil followed by taking the ACount bytes into AStream, for an empty input buffer:
@@ -172,6 +199,15 @@ private:
   int FWriteBufferThreshold = -1;
   bool FReadLnSplit = false;
   bool FReadLnTimedout = false;
+  // The stall watch: its start, and the bytes received in slots of StallWindow / 16 ms, oldest
+  // first (only slots that still reach into the last window are kept).
+  struct TStallSlot {
+    std::chrono::steady_clock::time_point At;
+    int64_t Bytes;
+  };
+  bool FStallWatch = false;
+  std::chrono::steady_clock::time_point FStallStart;
+  std::deque<TStallSlot> FStallSlots;
 };
 
 }  // namespace vlm

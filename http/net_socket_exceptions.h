@@ -45,6 +45,8 @@ VLM_DECLARE_EXCEPTION(ENetIOHandlerStreamDataTooLarge, ENetException);
 // A chunked body whose framing cannot be read (a chunk-size line that is not a hexadecimal
 // number, or too many trailer lines).
 VLM_DECLARE_EXCEPTION(ENetChunkedBodyError, ENetException);
+// A transfer that moved too little for too long: "The server <host> stopped sending data."
+VLM_DECLARE_EXCEPTION(ENetTransferStalled, ENetReadTimeout);
 
 // Message texts.
 inline constexpr char16_t kRSConnectionClosedGracefully[] = u"Connection Closed Gracefully.";

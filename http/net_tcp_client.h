@@ -19,6 +19,10 @@ namespace vlm {
 // then sends nothing fails the download with ENetReadTimeout "Read timed out." after this long,
 // instead of holding the installation for ever.
 inline constexpr int kNetInstallerReadTimeout = 60000;
+// The installer's stall rule: a reply that brings fewer than kNetInstallerStallMinBytes bytes in
+// any kNetInstallerStallWindow ms fails, however it spaces them to stay under the read time-out.
+inline constexpr int kNetInstallerStallWindow = 60000;
+inline constexpr int64_t kNetInstallerStallMinBytes = 1024;
 
 class TNetTCPConnection : public TNetComponent {
 public:

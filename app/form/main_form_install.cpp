@@ -82,9 +82,11 @@ void TMainForm::InstallButtonClick(TObject* /*Sender*/) {
   if (Folder().back() != u'\\') InstallDirectory->SetText(Folder() + u"\\");
 
   const String ExeFolder = ExecutableFolder();
-  const auto Download = [this](const String& Url, const String& FileName,
+  // Each download has its own limit; a body beyond it fails the download before it is saved.
+  const auto Download = [this](const String& Url, const String& FileName, int64_t MaxSize,
                                const TPackageSeal& Seal = {}) {
     auto Buffer = std::make_unique<TMemoryStream>();
+    NetHTTP1->MaxBodySize = MaxSize;
     NetHTTP1->Get(Url, *Buffer);
     if (Seal.Present()) CheckSealedPackage(Url, Seal, *Buffer);
     Buffer->SaveToFile(FileName);
@@ -93,15 +95,16 @@ void TMainForm::InstallButtonClick(TObject* /*Sender*/) {
   // 4. The deployment descriptor, kept next to the executable.
   String Url = ServerBaseUrl() + u"/" + kDescriptorName;
   LogLine(u"Get deployment descriptor from " + Url);
-  Download(Url, ExeFolder + kDescriptorName);
+  Download(Url, ExeFolder + kDescriptorName, kDescriptorMaxSize);
 
   // 5. The menu package, wherever the descriptor says it is, checked against the descriptor's
-  //    seal when it has one (a malformed seal stops the sequence before the download).
+  //    seal when it has one (a malformed seal stops the sequence before the download). Its limit
+  //    is 512 MiB, or the seal's Size when that says more.
   auto Descriptor = std::make_unique<TIniFile>(ExeFolder + kDescriptorName);
   Url = Descriptor->ReadString(u"vlmv2menu", u"URL", u"");
   LogLine(u"location for menu package is " + Url);
   const TPackageSeal Seal = ReadPackageSeal(*Descriptor);
-  Download(Url, Folder() + kPackageName, Seal);
+  Download(Url, Folder() + kPackageName, PackageSizeLimit(Seal), Seal);
 
   // 6. Unpack; the zip component reports its own failures, the sequence goes on regardless.
   ProgressBar->SetMaximum(100);
@@ -116,7 +119,7 @@ void TMainForm::InstallButtonClick(TObject* /*Sender*/) {
   // 7. The release information, stored as received.
   Url = ServerBaseUrl() + u"/" + kReleaseInfoName;
   LogLine(u"Get release.inf from " + Url);
-  Download(Url, Folder() + kReleaseInfoName);
+  Download(Url, Folder() + kReleaseInfoName, kReleaseInfoMaxSize);
 
   // 8. The runtime-engine installer, silently.
   LogLine(u"Installing Morfik runtime engine");

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "ini/mem_ini_file.h"
 
 namespace vlm {
@@ -18,6 +20,22 @@ TPackageSeal SealOf(const String& Lines) {
   TMemIniFile Ini(String{});
   Ini.SetStrings(List);
   return ReadPackageSeal(Ini);
+}
+
+TEST(PackageSeal, ThePackageLimitIs512MiBUnlessTheSizeSaysMoreWithinTheClientsLimit) {
+  const struct {
+    std::optional<uint64_t> Size;
+    int64_t Limit;
+  } Cases[] = {
+      {std::nullopt, 536870912},          {uint64_t{1000}, 536870912},
+      {uint64_t{536870912}, 536870912},   {uint64_t{536870913}, 536870913},
+      {uint64_t{2147483647}, 2147483647}, {uint64_t{5000000000}, 2147483647},
+  };
+  for (const auto& C : Cases) {
+    TPackageSeal Seal;
+    Seal.Size = C.Size;
+    EXPECT_EQ(PackageSizeLimit(Seal), C.Limit) << (C.Size ? *C.Size : 0);
+  }
 }
 
 TEST(PackageSeal, ReadsSizeAndDigestInEitherCase) {

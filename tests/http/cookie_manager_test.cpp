@@ -56,6 +56,24 @@ TEST_F(CookieStore, GivesLocalhostItsOwnCookiesBack) {
             (Lines{u"Cookie: a=1", u"Cookie: b=2", u"Cookie2: $Version=\"1\""}));
 }
 
+TEST_F(CookieStore, EvictsTheOldestOfAHostBeyondFiftyAndReplacesInPlace) {
+  for (int I = 0; I < 50; ++I)
+    Manager.AddServerCookie(S("c" + std::to_string(I) + "=v"), TNetURI(u"http://a.test/"));
+  Manager.AddServerCookie(u"b0=v", TNetURI(u"http://b.test/"));    // another host's own count
+  Manager.AddServerCookie(u"C0=new", TNetURI(u"http://a.test/"));  // replaced: now the newest
+  Manager.AddServerCookie(u"c50=v", TNetURI(u"http://a.test/"));   // evicts c1, the oldest
+  ASSERT_EQ(Manager.CookieCount(), 51);
+  EXPECT_EQ(Manager.Cookie(0)->CookieName, u"C0");  // kept its place in store order
+  EXPECT_EQ(Manager.Cookie(0)->Value, u"new");
+  EXPECT_EQ(Manager.Cookie(1)->CookieName, u"c2");
+  EXPECT_EQ(Manager.Cookie(49)->CookieName, u"b0");
+  EXPECT_EQ(Manager.Cookie(50)->CookieName, u"c50");
+  // A cookie taken over by another host counts for that host from then on.
+  Manager.AddServerCookie(u"c2=v", TNetURI(u"http://b.test/"));
+  Manager.AddServerCookie(u"c51=v", TNetURI(u"http://a.test/"));  // a.test has 49 + 1: no eviction
+  EXPECT_EQ(Manager.CookieCount(), 52);
+}
+
 TEST_F(CookieStore, SplitsOneHeaderValueIntoSeveralCookies) {
   Reply(u"http://example.com/",
         {u"Set-Cookie: a=1; expires=Thu, 01 Jan 2099 00:00:00 GMT; path=/, b=2"});

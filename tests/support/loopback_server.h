@@ -21,24 +21,31 @@ namespace vlm::test {
 class LoopbackServer {
 public:
   struct Step {
-    enum class TKind { Send, Expect, Close, Silent } Kind;
+    enum class TKind { Send, Expect, ExpectHeads, Pause, Close, Silent } Kind;
     std::string Bytes;  // Send: the bytes
-    size_t Count = 0;   // Expect: bytes to wait for
+    size_t Count = 0;   // Expect: bytes to wait for; ExpectHeads: request heads; Pause: ms
   };
 
   static Step Send(std::string Bytes) { return {Step::TKind::Send, std::move(Bytes), 0}; }
   static Step Expect(size_t Count) { return {Step::TKind::Expect, {}, Count}; }
+  // Waits until Count whole request heads (each ended by an empty line) have arrived on the
+  // connection.
+  static Step ExpectHeads(size_t Count) { return {Step::TKind::ExpectHeads, {}, Count}; }
+  // Sends nothing for Ms milliseconds (still receiving).
+  static Step Pause(size_t Ms) { return {Step::TKind::Pause, {}, Ms}; }
   // Ends the connection from the server's side (the client sees the end of the stream).
   static Step Close() { return {Step::TKind::Close, {}, 0}; }
   // Sends nothing more until the client closes (or the bound passes).
   static Step Silent() { return {Step::TKind::Silent, {}, 0}; }
 
-  explicit LoopbackServer(std::vector<Step> Script) : FScript(std::move(Script)) {
+  // ALastByte: the server listens on 127.0.0.<ALastByte> (1 or 2).
+  explicit LoopbackServer(std::vector<Step> Script, int ALastByte = 1)
+      : FScript(std::move(Script)) {
     TNetStack::Acquire();
     FListener = SocketOpen(kSocketFamilyIPv4);
     SocketAddress Any;
     Any.Bytes[0] = 127;
-    Any.Bytes[3] = 1;
+    Any.Bytes[3] = static_cast<uint8_t>(ALastByte);
     if (FListener == kNoSocketRaw || !SocketBind(FListener, Any) || !SocketListen(FListener, 8))
       return;
     SocketAddress Bound;
@@ -98,6 +105,16 @@ private:
     return true;
   }
 
+  // The request heads complete on the current connection so far.
+  size_t HeadsOnConnection() {
+    std::lock_guard<std::mutex> Guard(FLock);
+    size_t Heads = 0;
+    for (size_t At = FReceived.size() - FReceivedOnConnection;
+         (At = FReceived.find("\r\n\r\n", At)) != std::string::npos; At += 4)
+      ++Heads;
+    return Heads;
+  }
+
   void Play(SocketRaw Client) {
     SocketSetNoDelay(Client, true);  // each piece leaves in its own segment
     FReceivedOnConnection = 0;
@@ -116,6 +133,16 @@ private:
           while (FReceivedOnConnection < S.Count && InTime())
             if (!ReceiveSome(Client, 50)) return;
           break;
+        case Step::TKind::ExpectHeads:
+          while (HeadsOnConnection() < S.Count && InTime())
+            if (!ReceiveSome(Client, 50)) return;
+          break;
+        case Step::TKind::Pause: {
+          const auto Until = std::chrono::steady_clock::now() + std::chrono::milliseconds(S.Count);
+          while (std::chrono::steady_clock::now() < Until && InTime())
+            if (!ReceiveSome(Client, 10)) return;
+          break;
+        }
         case Step::TKind::Close: return;
         case Step::TKind::Silent:
           while (InTime())

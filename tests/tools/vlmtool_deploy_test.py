@@ -172,6 +172,9 @@ def test_check(t, root, site, port, work):
           "--replace", "/deploy.vlm=" + replaced("nourl.vlm", b"[vlmv2menu]\r\nRelease=1\r\n"))
     check("an empty release.inf", 1, "warning: release.inf is empty",
           "--replace", "/release.inf=" + replaced("empty.inf", b""))
+    check("a release.inf over 1 MiB", 2, f"error: the release information {base}/release.inf "
+          f"cannot be fetched: The download from {base}/release.inf is larger than the limit of "
+          "1048576 bytes.", "--replace", "/release.inf=" + replaced("big.inf", b"x" * 1048577))
     out = check("an unsealed descriptor", 0, "note: the descriptor has no Size or SHA256",
                 "--replace", "/deploy.vlm=" + replaced("plain.vlm", descriptor(url)))
 

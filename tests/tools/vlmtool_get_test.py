@@ -14,8 +14,8 @@ VLMTOOL runs directly. Two servers are used, both on 127.0.0.1 at ports found fr
   checks print a "skip" line.
 
 Checked: bodies saved byte for byte, the --events lines (work events and status), the number of
-connections, relative URLs, the error line and exit code of a failure with nothing saved, and
-usage errors. Prints one line per check and a closing "N passed, M failed"; exits 1 when any check
+connections, relative URLs, the error line and exit code of a failure with nothing saved, the
+body limit (--max-size) in every framing, and usage errors. Prints one line per check and a closing "N passed, M failed"; exits 1 when any check
 failed.
 """
 
@@ -127,6 +127,28 @@ class CountingHandler(http.server.SimpleHTTPRequestHandler):
         super().setup()
 
     def do_GET(self):
+        # /announce/N: a Content-Length of N, then only one byte and silence until the client goes.
+        if self.path.startswith("/announce/"):
+            size = int(self.path.rsplit("/", 1)[1])
+            self.wfile.write(f"HTTP/1.1 200 OK\r\nContent-Length: {size}\r\n\r\nx".encode())
+            self.wfile.flush()
+            self.connection.settimeout(BOUND_SECONDS)
+            try:
+                self.connection.recv(1)
+            except OSError:
+                pass
+            self.close_connection = True
+            return
+        # /chunked/N: N bytes in chunks of 1000 at most.
+        if self.path.startswith("/chunked/"):
+            body = stream_body(int(self.path.rsplit("/", 1)[1]))
+            reply = b"HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+            for at in range(0, len(body), 1000):
+                piece = body[at:at + 1000]
+                reply += b"%x\r\n" % len(piece) + piece + b"\r\n"
+            self.wfile.write(reply + b"0\r\n\r\n")
+            self.close_connection = True
+            return
         # /stream/N: N bytes without a Content-Length, ended by closing the connection.
         if self.path.startswith("/stream/"):
             size = int(self.path.rsplit("/", 1)[1])
@@ -216,6 +238,42 @@ def test_http_server(t, folder, site):
         server.server_close()
 
 
+def test_body_limits(t, folder):
+    """Each URL's body is refused beyond --max-size (default 512 MiB), in every framing, with
+    nothing saved for it."""
+    handler = functools.partial(CountingHandler, directory=folder)
+    server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+    port = server.server_address[1]
+    threading.Thread(target=server.serve_forever, daemon=True).start()
+    try:
+        base = f"http://127.0.0.1:{port}"
+        for label, path, limit, ok in (
+                ("until close at the limit", "/stream/1000", 1000, True),
+                ("until close above the limit", "/stream/1001", 1000, False),
+                ("chunked at the limit", "/chunked/3000", 3000, True),
+                ("chunked above the limit", "/chunked/3001", 3000, False),
+                ("announced above the limit", "/announce/1001", 1000, False),
+                ("announced above the default 512 MiB", "/announce/536870913", None, False)):
+            target = os.path.join(folder, "limit.out")
+            if os.path.exists(target):
+                os.remove(target)
+            sizes = ["--max-size", str(limit)] if limit else []
+            code, stdout, stderr = t.run("get", *sizes, base + path, target)
+            if ok:
+                t.check(f"--max-size: {label}, saved", code == 0 and
+                        os.path.getsize(target) == int(path.rsplit("/", 1)[1]),
+                        f"exit {code} {stderr!r}")
+                continue
+            want = (f"error ENetBodyTooLarge: The download from {base}{path} is larger than the "
+                    f"limit of {limit or 536870912} bytes.\n").encode()
+            t.check(f"--max-size: {label}, refused with nothing saved",
+                    code == 1 and stderr == want and not os.path.exists(target),
+                    f"exit {code} {stderr!r}")
+    finally:
+        server.shutdown()
+        server.server_close()
+
+
 def test_refused_and_usage(t, folder):
     port = free_port()
     target = os.path.join(folder, "refused.out")
@@ -225,7 +283,13 @@ def test_refused_and_usage(t, folder):
             b"error ENetSocketError: Socket Error # 10061\\r\\nConnection refused.\n"
             and not os.path.exists(target), f"exit {code} {stderr!r}")
     for name, args in (("without a pair", ["get"]), ("only --events", ["get", "--events"]),
-                       ("odd count", ["get", "http://127.0.0.1/a"])):
+                       ("odd count", ["get", "http://127.0.0.1/a"]),
+                       ("--max-size without a count", ["get", "--max-size"]),
+                       ("--max-size 0", ["get", "--max-size", "0", "http://127.0.0.1/a", "o"]),
+                       ("--max-size not a number",
+                        ["get", "--max-size", "1k", "http://127.0.0.1/a", "o"]),
+                       ("--max-size above 2147483647",
+                        ["get", "--max-size", "2147483648", "http://127.0.0.1/a", "o"])):
         code, stdout, stderr = t.run(*args)
         t.check(f"usage: {name}", code == 2 and stdout == b"" and b"usage" in stderr,
                 f"exit {code} {stderr!r}")
@@ -338,6 +402,7 @@ def main():
     with tempfile.TemporaryDirectory(prefix="vlmtool-get-") as folder:
         site = make_site(folder)
         test_http_server(t, folder, site)
+        test_body_limits(t, folder)
         test_refused_and_usage(t, folder)
         test_nginx(t, folder, site)
     return t.finish()

@@ -111,9 +111,11 @@ public:
 
   TDeploymentReport Run() {
     const String& Base = FReport.BaseUrl;
-    auto Descriptor = Fetch(Base + u"/" + kDescriptorName, u"deployment descriptor");
+    auto Descriptor =
+        Fetch(Base + u"/" + kDescriptorName, u"deployment descriptor", kDescriptorMaxSize);
     if (Descriptor) CheckDescriptor(*Descriptor);
-    auto Release = Fetch(Base + u"/" + kReleaseInfoName, u"release information");
+    auto Release =
+        Fetch(Base + u"/" + kReleaseInfoName, u"release information", kReleaseInfoMaxSize);
     if (Release && Release->View().empty()) Add(TFinding::Warning, u"release.inf is empty");
     return FReport;
   }
@@ -123,9 +125,11 @@ private:
     FReport.Findings.push_back({Severity, Text});
   }
 
-  // The body of Url, or nothing after a finding that says why not.
-  std::unique_ptr<TMemoryStream> Fetch(const String& Url, const String& What) {
+  // The body of Url, at most MaxSize bytes as the setup program takes it, or nothing after a
+  // finding that says why not.
+  std::unique_ptr<TMemoryStream> Fetch(const String& Url, const String& What, int64_t MaxSize) {
     auto Body = std::make_unique<TMemoryStream>();
+    FClient.MaxBodySize = MaxSize;
     try {
       FClient.Get(Url, *Body);
     } catch (const Exception& E) {
@@ -167,7 +171,7 @@ private:
       Add(TFinding::Note,
           u"the descriptor has no Size or SHA256: a changed package would be "
           u"installed unnoticed");
-    auto Package = Fetch(Url, u"menu package");
+    auto Package = Fetch(Url, u"menu package", PackageSizeLimit(Seal ? *Seal : TPackageSeal{}));
     if (!Package) return;
     if (Seal && Seal->Present()) {
       const TPackageCheck Check =

@@ -3,13 +3,16 @@
 
 #include <string>
 
+#include "app/package_seal.h"
 #include "http/net_http.h"
 #include "runtime/console_output.h"
 #include "runtime/memory_stream.h"
 
 namespace vlm::tool {
 
-const char kGetUsage[] = "  vlmtool get [--events] URL OUT [URL OUT]...\n";
+const char kGetUsage[] =
+    "  vlmtool get [--events] [--max-size BYTES] URL OUT [URL OUT]...\n"
+    "      each body at most BYTES long (default 536870912, the setup program's package limit)\n";
 
 namespace {
 
@@ -32,18 +35,40 @@ void AttachEventLines(TNetHTTP& AClient) {
 
 }  // namespace
 
+// A byte count of 1 to 2,147,483,647 written in decimal; a usage error otherwise.
+int64_t ParseMaxSize(const String& AText) {
+  int64_t Value = 0;
+  for (char16_t C : AText) {
+    if (C < u'0' || C > u'9' || Value > (kNetStreamLimit - (C - u'0')) / 10)
+      throw UsageError("--max-size needs a byte count from 1 to 2147483647");
+    Value = Value * 10 + (C - u'0');
+  }
+  if (Value < 1) throw UsageError("--max-size needs a byte count from 1 to 2147483647");
+  return Value;
+}
+
 int RunGetCommand(const Arguments& Args) {
   size_t Next = 0;
   bool Events = false;
-  if (Next < Args.size() && Args[Next] == u"--events") {
-    Events = true;
-    ++Next;
+  int64_t MaxSize = kPackageDefaultMaxSize;
+  for (;;) {
+    if (Next < Args.size() && Args[Next] == u"--events") {
+      Events = true;
+      ++Next;
+    } else if (Next < Args.size() && Args[Next] == u"--max-size") {
+      if (Next + 1 >= Args.size()) throw UsageError("--max-size needs a byte count");
+      MaxSize = ParseMaxSize(Args[Next + 1]);
+      Next += 2;
+    } else {
+      break;
+    }
   }
   const size_t Count = Args.size() - Next;
   if (Count == 0 || Count % 2 != 0) throw UsageError("get needs pairs of URL and OUT");
 
   TNetHTTP Client;
   ApplyInstallerSettings(Client);
+  Client.MaxBodySize = MaxSize;  // for every URL; a longer body fails before its file is written
   if (Events) AttachEventLines(Client);
   for (size_t I = Next; I < Args.size(); I += 2) {
     TMemoryStream Body;
