@@ -2,6 +2,8 @@
 // size cap and damaged archives: what is kept, what is reported, what never appears.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "tests/zip/engine/extract_support.h"
 
 namespace vlm::test {
@@ -250,6 +252,48 @@ TEST(VZExecNames, NamesDifferingOnlyInLetterCaseAreTheSameName) {
   EXPECT_EQ(ListTree(Dirs.Out.Path()), (Names{"Dir/", "Dir/a.txt", "Dir/b.txt", "readme.txt"}));
   EXPECT_EQ(ReadBytes(Dirs.File("readme.txt")), "mine");
   EXPECT_EQ(Dirs.Engine.Of(VZ_ACT_OVERWRITE).size(), 2u);
+}
+
+// Entries named as the engine's temporary files would be at their place: each is written with its
+// own bytes, with or without folder names; an existing file of such a name is a real one.
+TEST(VZExecNames, EntriesNamedLikeTemporaryFilesAreWritten) {
+  const std::map<int, std::string> TempLike = {
+      {0, "~vz1.part"}, {2, "~vz3.part"}, {4, "~VZ5.PART"}, {9, "~vz10.part"}};
+  for (const bool DirNames : {false, true}) {
+    SCOPED_TRACE(DirNames ? "folder names kept" : "folder names dropped");
+    const std::string Folder = DirNames ? "sub/" : "";
+    Extraction X(ArchivePath("tempnames.zip"));
+    if (DirNames) X.Engine.Command.fOptions |= VZ_OPT_DIR_NAMES;
+    EXPECT_EQ(X.Run(), 12);
+    Names Expected;
+    if (DirNames) Expected.insert("sub/");
+    for (int I = 0; I < 12; ++I) {
+      const auto Found = TempLike.find(I);
+      const std::string Name =
+          Folder + (Found != TempLike.end() ? Found->second : "file" + std::to_string(I) + ".txt");
+      Expected.insert(Name);
+      EXPECT_EQ(ReadBytes(X.File(Name)), "data of sub/" + Name.substr(Folder.size())) << Name;
+    }
+    EXPECT_EQ(ListTree(X.Out.Path()), Expected);
+    EXPECT_TRUE(X.Engine.Of(VZ_ACT_SKIPPED).empty());
+    EXPECT_TRUE(X.Engine.Of(VZ_ACT_OVERWRITE).empty());
+  }
+
+  // An existing ~vz3.part is asked about and kept; an existing ~vz2.part that no entry names is
+  // passed over as a temporary name and left alone.
+  Extraction Existing(ArchivePath("tempnames.zip"));
+  WriteBytes(Existing.File("~vz3.part"), "mine");
+  WriteBytes(Existing.File("~vz2.part"), "other");
+  EXPECT_EQ(Existing.Run(), 11);
+  const auto Questions = Existing.Engine.Of(VZ_ACT_OVERWRITE);
+  ASSERT_EQ(Questions.size(), 1u);
+  EXPECT_EQ(Questions[0].Text, u"sub\\~vz3.part");
+  EXPECT_EQ(Existing.Engine.Of(VZ_ACT_SKIPPED).at(0).Arg2,
+            static_cast<uint32_t>(VZ_SKIP_FILE_EXISTS + 1));
+  EXPECT_EQ(ReadBytes(Existing.File("~vz3.part")), "mine");
+  EXPECT_EQ(ReadBytes(Existing.File("~vz2.part")), "other");
+  EXPECT_EQ(ReadBytes(Existing.File("~vz1.part")), "data of sub/~vz1.part");
+  EXPECT_EQ(ListTree(Existing.Out.Path()).size(), 13u);
 }
 
 TEST(VZExecNames, AnEmptyNameIsABadNameAndASlashIsAFolder) {

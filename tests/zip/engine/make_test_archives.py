@@ -39,6 +39,9 @@ Hand-built (the broken ones):
   oem.zip          name bytes "f\\x81.txt", flag bit 11 clear, made by MS-DOS: OEM "fü.txt"
   version.zip      future.txt needing version 9.9, then ok.txt
   notzip.zip       no end record at all
+  tempnames.zip    twelve entries in sub/, four named as the engine's temporary files would be
+                   at their place (~vz1.part first, ~vz3.part third, ~VZ5.PART fifth, ~vz10.part
+                   tenth); each holds "data of " and its name
 expected/<name>/   7z's extraction of the public Deflate64 samples in ../shared/testdata/zip
 """
 import os
@@ -323,6 +326,11 @@ def main():
     with open(os.path.join(out, "version.zip"), "wb") as f:
         f.write(build_zip([stored(b"future.txt", b"future\n", needed=99),
                            stored(b"ok.txt", b"ok\n")]))
+
+    temp_like = {0: "~vz1.part", 2: "~vz3.part", 4: "~VZ5.PART", 9: "~vz10.part"}
+    names = [("sub/" + temp_like.get(i, "file%d.txt" % i)).encode() for i in range(12)]
+    with open(os.path.join(out, "tempnames.zip"), "wb") as f:
+        f.write(build_zip([stored(n, b"data of " + n) for n in names]))
 
     with open(os.path.join(out, "notzip.zip"), "wb") as f:
         f.write(b"This is not an archive at all, just some text without an end record.\n" * 3)
