@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <map>
 
 #include "runtime/code_page.h"
 #include "runtime/exception.h"
@@ -106,7 +108,9 @@ int TArchiveReader::Open(const String& FileName, TNameEncoding Encoding, uint32_
     return VZ_ERR_OPEN_ZIP;
   }
   if (const int Error = ReadEndRecords()) return Error;
-  return ReadCentralDirectory(Encoding, FromPage);
+  if (const int Error = ReadCentralDirectory(Encoding, FromPage)) return Error;
+  MarkOverlaps();
+  return 0;
 }
 
 // End of central directory record:
@@ -317,6 +321,11 @@ int TArchiveReader::ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPa
 //   30 n name and extra field, then the data
 // Sizes and CRC come from the central directory; the local copy may be zero (data descriptor).
 int TArchiveReader::LocateData(const TCentralEntry& Entry, uint64_t& DataStart) {
+  if (Entry.Overlaps) return VZ_ERR_INVALID_ZIP;
+  return DataStartOf(Entry, DataStart);
+}
+
+int TArchiveReader::DataStartOf(const TCentralEntry& Entry, uint64_t& DataStart) {
   uint8_t H[kLocalHeaderSize];
   if (Entry.LocalOffset >= FCentralStart || FCentralStart - Entry.LocalOffset < kLocalHeaderSize) {
     return VZ_ERR_INVALID_ZIP;
@@ -330,6 +339,42 @@ int TArchiveReader::LocateData(const TCentralEntry& Entry, uint64_t& DataStart) 
     return VZ_ERR_PREMATURE_EOF;
   DataStart = Start;
   return 0;
+}
+
+// Each entry's data range runs from its local header to the end of its compressed data (a data
+// descriptor after it is not counted, so an entry that follows one is adjacent, not overlapping).
+// Ranges are taken in central-directory order: the first entry keeps its range, and a later entry
+// whose range meets a range already kept is marked, so that one stretch of the file is extracted
+// at most once, whether several central entries name one local header or several local headers
+// reach one stream through their name and extra lengths. Entries whose local header cannot be
+// used take no range; extracting them fails on its own.
+void TArchiveReader::MarkOverlaps() {
+  const size_t Count = FEntries.size();
+  // Local headers are read in file order, so the read-ahead serves them in sequence.
+  std::vector<size_t> ByOffset(Count);
+  for (size_t I = 0; I < Count; ++I) ByOffset[I] = I;
+  std::sort(ByOffset.begin(), ByOffset.end(), [this](size_t A, size_t B) {
+    return FEntries[A].LocalOffset < FEntries[B].LocalOffset;
+  });
+  std::vector<uint64_t> Ends(Count, 0);  // 0: no range
+  for (const size_t I : ByOffset) {
+    uint64_t DataStart = 0;
+    if (DataStartOf(FEntries[I], DataStart) == 0) Ends[I] = DataStart + FEntries[I].CompressedSize;
+  }
+  std::map<uint64_t, uint64_t> Kept;  // start -> end of each kept range; disjoint
+  for (size_t I = 0; I < Count; ++I) {
+    if (Ends[I] == 0) continue;
+    const uint64_t Start = FEntries[I].LocalOffset, End = Ends[I];
+    // The first kept range starting at or after Start, and the one before it.
+    const auto Next = Kept.lower_bound(Start);
+    const bool HitsNext = Next != Kept.end() && Next->first < End;
+    const bool HitsPrevious = Next != Kept.begin() && std::prev(Next)->second > Start;
+    if (HitsNext || HitsPrevious) {
+      FEntries[I].Overlaps = true;
+    } else {
+      Kept.emplace(Start, End);
+    }
+  }
 }
 
 }  // namespace vlm::zipengine

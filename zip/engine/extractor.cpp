@@ -227,6 +227,11 @@ std::unique_ptr<TNewFile> TExtractor::CreateTempFile(const TTargetPath& Target, 
 TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, const String& Name) {
   TEntryOutcome Outcome;
   if (!CheckSupported(Entry, Name, Outcome)) return Outcome;
+  if (Entry.Overlaps) {
+    return Fail(Name, VZ_ERR_INVALID_ZIP,
+                u"Data of file " + Name + u" overlaps the data of an earlier entry; not extracted",
+                VZ_SKIP_GENERAL_EXTRACT_ERROR);
+  }
 
   std::optional<TTargetPath> Target;
   std::vector<TPathKind> Kinds;  // of the target's folders, then of the file itself

@@ -156,6 +156,49 @@ TEST(VZExecDamagedData, DataReachingPastTheDirectoryIsRefused) {
   EXPECT_EQ(X.Engine.Of(VZ_ACT_MESSAGE).at(0).Arg1, static_cast<uint32_t>(VZ_ERR_PREMATURE_EOF));
 }
 
+// One stretch of the archive is extracted at most once: central entries naming one local header,
+// and local headers whose lengths reach one stream. The first in central-directory order keeps it.
+TEST(VZExecDamagedData, EntriesOverlappingAnEarlierEntrysDataAreRefused) {
+  struct Case {
+    const char* Archive;
+    std::vector<std::string> Refused;
+    std::string Kept;
+  };
+  std::vector<std::string> Copies;
+  for (int I = 1; I <= 15; ++I) Copies.push_back("copy" + std::to_string(I) + ".bin");
+  for (const Case& C : {Case{"overlap_shared.zip", Copies, "zeros.bin"},
+                        Case{"overlap_extra.zip", {"b.bin"}, "a.bin"}}) {
+    SCOPED_TRACE(C.Archive);
+    Extraction X(ArchivePath(C.Archive));
+    EXPECT_EQ(X.Run(), 2);
+    EXPECT_EQ(ListTree(X.Out.Path()), (Names{C.Kept, "after.txt"}));
+    EXPECT_EQ(ReadBytes(X.File(C.Kept)), Plain("quarter.bin"));
+    std::vector<String> Expected;
+    for (const auto& Name : C.Refused) {
+      Expected.push_back(u"Data of file " + Utf8ToString(Name) +
+                         u" overlaps the data of an earlier entry; not extracted");
+    }
+    EXPECT_EQ(X.Engine.TextsOf(VZ_ACT_MESSAGE), Expected);
+    const auto Skips = X.Engine.Of(VZ_ACT_SKIPPED);
+    ASSERT_EQ(Skips.size(), C.Refused.size());
+    for (const auto& Skip : Skips) {
+      EXPECT_EQ(Skip.Arg1, static_cast<uint32_t>(VZ_ERR_INVALID_ZIP));
+      EXPECT_EQ(Skip.Arg2, static_cast<uint32_t>(VZ_SKIP_GENERAL_EXTRACT_ERROR + 1));
+    }
+  }
+}
+
+// Adjacent entries, empty ones, data descriptors and stored archives: nothing overlaps, all 300
+// are written as python's zipfile reads them.
+TEST(VZExecDamagedData, AdjacentEntriesOfEveryKindAreAllWritten) {
+  Extraction X(ArchivePath("many.zip"));
+  EXPECT_EQ(X.Run(), 300);
+  EXPECT_TRUE(X.Engine.Of(VZ_ACT_SKIPPED).empty());
+  const auto Written = ListTree(X.Out.Path());
+  EXPECT_EQ(Written.size(), 300u);
+  for (const auto& Name : Written) EXPECT_EQ(ReadBytes(X.File(Name)), Plain("many/" + Name));
+}
+
 TEST(VZExecSizeCap, DataBeyondTheDeclaredSizeIsCutOffReportedAndNotKept) {
   Extraction X(ArchivePath("bomb.zip"));
   EXPECT_EQ(X.Run(), 1);
