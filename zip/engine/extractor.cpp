@@ -35,6 +35,19 @@ String Dec(uint64_t Value) {
   return Utf8ToString(std::to_string(Value));
 }
 
+// The start of the message for a name TargetPathFor refused; the name follows it.
+String RefusalText(TPathRefusal Refusal, StringView What, StringView Done) {
+  switch (Refusal) {
+    case TPathRefusal::TooLong:
+      return u"Path too long (limit " + Dec(MaxPathLength()) + u"), " + String(What) + u" not " +
+             String(Done) + u": ";
+    case TPathRefusal::TooDeep:
+      return u"Path deeper than " + Dec(kMaxFolderDepth) + u" folders, " + String(What) + u" not " +
+             String(Done) + u": ";
+    default: return u"Invalid " + String(What) + u" name, not " + String(Done) + u": ";
+  }
+}
+
 // The outcome of one entry.
 enum class TEntryOutcome { Written, NotWritten };
 
@@ -160,8 +173,8 @@ std::optional<TZipDecrypter> TExtractor::Decrypter(const TCentralEntry& Entry, c
 
 // Creates the target's missing folders. Kinds holds what MatchExisting found for each of them.
 bool TExtractor::MakeFolders(const TTargetPath& Target, const std::vector<TPathKind>& Kinds) {
-  for (size_t I = 0; I < Target.Folders.size(); ++I) {
-    const String& Folder = Target.Folders[I];
+  for (size_t I = 0; I < Target.FolderCount(); ++I) {
+    const String Folder = Target.Folder(I);
     const TPathKind Kind = I < Kinds.size() ? Kinds[I] : KindOfPath(Folder);
     if (Kind == TPathKind::Folder) continue;
     if (Kind == TPathKind::File) return false;
@@ -179,15 +192,21 @@ void TExtractor::CreateFolderEntry(const String& Name) {
   String Folder = Name;
   while (!Folder.empty() && Folder.back() == u'\\') Folder.pop_back();
   if (Folder.empty()) return;
-  const auto Target = TargetPathFor(FBaseDir, Folder);
+  TPathRefusal Refusal;
+  auto Target = TargetPathFor(FBaseDir, Folder, &Refusal);
+  // The folder itself is one level more than a file's parents.
+  if (Target && Target->Components.size() > kMaxFolderDepth) {
+    Target.reset();
+    Refusal = TPathRefusal::TooDeep;
+  }
   if (!Target) {
-    FCallbacks.Message(VZ_ERR_INVALID_NAME, u"Invalid folder name, not created: " + Name);
+    FCallbacks.Message(VZ_ERR_INVALID_NAME, RefusalText(Refusal, u"folder", u"created") + Name);
     return;
   }
-  TTargetPath All = *Target;
+  TTargetPath& All = *Target;
   std::vector<TPathKind> Kinds;
   FNames.MatchExisting(All, Kinds);
-  All.Folders.push_back(All.Path);
+  All.FolderEnds.push_back(All.Path.size());
   if (!MakeFolders(All, Kinds)) FCallbacks.Message(VZ_ERR_CREATE, u"Cannot create folder: " + Name);
 }
 
@@ -241,9 +260,10 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
     if (FCallbacks.Call(VZ_ACT_EXTRACT_NAME, &ExtName, &FBaseDir) == 1) {
       ExtName = NormalizeEntryName(FCallbacks.AnswerText());
     }
-    Target = TargetPathFor(FBaseDir, ExtName);
+    TPathRefusal Refusal;
+    Target = TargetPathFor(FBaseDir, ExtName, &Refusal);
     if (!Target) {
-      return Fail(Name, VZ_ERR_INVALID_NAME, u"Invalid file name, not extracted: " + Name,
+      return Fail(Name, VZ_ERR_INVALID_NAME, RefusalText(Refusal, u"file", u"extracted") + Name,
                   VZ_SKIP_BAD_NAME);
     }
     FNames.MatchExisting(*Target, Kinds);

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "tests/zip/engine/extract_support.h"
+#include "zip/engine/target_path.h"
 
 namespace vlm::test {
 namespace {
@@ -279,6 +280,33 @@ TEST(VZExecNames, WithFolderNamesNothingLeavesTheBaseFolder) {
   ASSERT_EQ(Refused.size(), 16u);
   EXPECT_EQ(Refused[14], u"..\\escape.txt");
   EXPECT_EQ(Refused[15], u"C:\\drive\\on.txt");
+}
+
+// Names too long for the platform or too deep are refused before any folder is made; the
+// entries around them are written.
+TEST(VZExecNames, NamesBeyondThePathLimitOrTooDeepAreSkippedWholly) {
+  Extraction X(ArchivePath("deep.zip"));
+  X.Engine.Command.fOptions |= VZ_OPT_DIR_NAMES;
+  EXPECT_EQ(X.Run(), 2);
+  EXPECT_EQ(ListTree(X.Out.Path()), (Names{"first.txt", "last.txt"}));
+  String DeepFile, TooDeep, TooLong;
+  for (int I = 0; I < 32766; ++I) DeepFile += u"a\\";
+  for (int I = 0; I < 257; ++I) TooDeep += u"d\\";
+  for (int I = 0; I < 170; ++I) TooLong += String(200, u'c') + u"\\";
+  const String Limit =
+      u"Path too long (limit " + Utf8ToString(std::to_string(zipengine::MaxPathLength())) + u"), ";
+  EXPECT_EQ(X.Engine.TextsOf(VZ_ACT_MESSAGE),
+            (std::vector<String>{
+                Limit + u"folder not created: " + DeepFile + u"a\\",
+                Limit + u"file not extracted: " + DeepFile + u"a",
+                u"Path deeper than 256 folders, file not extracted: " + TooDeep + u"f.txt",
+                Limit + u"file not extracted: " + TooLong + u"x.txt"}));
+  const auto Skips = X.Engine.Of(VZ_ACT_SKIPPED);
+  ASSERT_EQ(Skips.size(), 3u);
+  for (const auto& Skip : Skips) {
+    EXPECT_EQ(Skip.Arg1, static_cast<uint32_t>(VZ_ERR_INVALID_NAME));
+    EXPECT_EQ(Skip.Arg2, static_cast<uint32_t>(VZ_SKIP_BAD_NAME + 1));
+  }
 }
 
 TEST(VZExecNames, NamesDifferingOnlyInLetterCaseAreTheSameName) {

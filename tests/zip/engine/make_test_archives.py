@@ -46,6 +46,9 @@ Hand-built (the broken ones):
   many.zip         300 entries many/000..299: stored, deflated with data descriptors, empty,
                    empty with a descriptor, and stored zip archives; plain/many/ holds what
                    python's zipfile reads from it
+  deep.zip         first.txt; "a/" x 32766 + "a" (a file) and "a/" x 32767 (a folder entry), both
+                   longer than any platform's path limit; 257 folders "d/" + f.txt (too deep);
+                   170 folders of 200 characters + x.txt (too long); last.txt
   tempnames.zip    twelve entries in sub/, four named as the engine's temporary files would be
                    at their place (~vz1.part first, ~vz3.part third, ~VZ5.PART fifth, ~vz10.part
                    tenth); each holds "data of " and its name
@@ -404,6 +407,13 @@ def main():
     with zipfile.ZipFile(path) as z:
         for info in z.infolist():
             write_plain(out, info.filename, z.read(info))
+
+    deep = [stored(b"first.txt", b"first\n"), stored(b"a/" * 32766 + b"a", b"deep\n"),
+            stored(b"a/" * 32767, b""), stored(b"d/" * 257 + b"f.txt", b"too deep\n"),
+            stored((b"c" * 200 + b"/") * 170 + b"x.txt", b"too long\n"),
+            stored(b"last.txt", b"last\n")]
+    with open(os.path.join(out, "deep.zip"), "wb") as f:
+        f.write(build_zip(deep))
 
     temp_like = {0: "~vz1.part", 2: "~vz3.part", 4: "~VZ5.PART", 9: "~vz10.part"}
     names = [("sub/" + temp_like.get(i, "file%d.txt" % i)).encode() for i in range(12)]
