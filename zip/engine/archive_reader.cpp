@@ -230,7 +230,8 @@ int TArchiveReader::ReadEndRecords() {
 //   42 4 local header offset
 //   46 n name, extra field, comment
 // Zip64 extra block (tag 0x0001): 8-byte uncompressed size, 8-byte compressed size, 8-byte local
-// header offset, 4-byte disk, each present only when its header field holds all ones.
+// header offset, 4-byte disk, each present only when its header field holds all ones; read by
+// zipformat::ApplyZip64Block.
 int TArchiveReader::ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPage) {
   if (FCentralSize > FFileSize) return VZ_ERR_INVALID_ZIP;
   std::vector<uint8_t> Dir(static_cast<size_t>(FCentralSize));
@@ -263,33 +264,17 @@ int TArchiveReader::ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPa
     const std::string Extra(reinterpret_cast<const char*>(H + kCentralHeaderSize + NameLength),
                             ExtraLength);
 
-    size_t XPos = 0;
-    while (Extra.size() - XPos >= 4) {
-      const auto* X = reinterpret_cast<const uint8_t*>(Extra.data() + XPos);
-      const uint16_t Tag = Get16(X), Size = Get16(X + 2);
-      if (Size > Extra.size() - XPos - 4) break;  // a damaged block list ends the scan
-      if (Tag == 0x0001) {
-        const uint8_t* F = X + 4;
-        size_t Left = Size;
-        auto Take64 = [&](uint64_t& Field) {
-          if (Field != 0xFFFFFFFFu) return true;
-          if (Left < 8) return false;
-          Field = Get64(F);
-          F += 8;
-          Left -= 8;
-          return true;
-        };
-        if (!Take64(E.UncompressedSize) || !Take64(E.CompressedSize) || !Take64(Offset)) {
-          return VZ_ERR_INVALID_ZIP;
-        }
-        if (DiskStart == 0xFFFF) {
-          if (Left < 4) return VZ_ERR_INVALID_ZIP;
-          DiskStart = Get32(F);
-        }
-        break;
-      }
-      XPos += 4u + Size;
+    // Zip64 fields as the front end reads them (from version 4.5 on): the sizes are the same to
+    // both, so what is listed is what is written.
+    zipformat::TZip64Fields Fields{E.UncompressedSize, E.CompressedSize, Offset, DiskStart};
+    if (zipformat::ApplyZip64Block(Extra, E.VersionNeeded, Fields) ==
+        zipformat::TZip64Result::Short) {
+      return VZ_ERR_INVALID_ZIP;
     }
+    E.UncompressedSize = Fields.UncompressedSize;
+    E.CompressedSize = Fields.CompressedSize;
+    Offset = Fields.LocalOffset;
+    DiskStart = Fields.DiskStart;
     if (DiskStart != 0) return VZ_ERR_MULTI_PART;
     // Stored offsets that do not count data in front of the archive are moved by the difference.
     const uint64_t Corrected = Offset + static_cast<uint64_t>(FOffsetDelta);
