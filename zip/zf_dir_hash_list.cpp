@@ -1,8 +1,6 @@
 // zip/zf_dir_hash_list.cpp -- the name index of an archive's entries.
 #include "zip/zf_dir_hash_list.h"
 
-#include <iterator>
-
 #include "runtime/upper_case.h"
 #include "zip/zf_dir_entry.h"
 
@@ -44,30 +42,22 @@ uint32_t TZFDirHashList::TableSizeFor(uint64_t Count) {
 }
 
 void TZFDirHashList::Reserve(uint64_t Count) {
-  FChains.clear();
-  FChains.resize(TableSizeFor(Count));
+  Clear();
+  FTableSize = TableSizeFor(Count);
+  FIndex.reserve(FTableSize);
 }
 
 const TZFIRec* TZFDirHashList::Add(const TZFIRec* Entry) {
-  if (FChains.empty()) FChains.resize(kUnsizedTableSize);
-  const String Key = UpperCase(Entry->FileName());
-  const uint32_t Hash = Entry->Hash();
-  auto& Chain = FChains[Hash % FChains.size()];
-  for (const TZFIRec* Present : Chain) {
-    if (Present->Hash() == Hash && UpperCase(Present->FileName()) == Key) return Present;
+  if (FTableSize == 0) {
+    FTableSize = kUnsizedTableSize;
+    FIndex.reserve(FTableSize);
   }
-  Chain.push_back(Entry);
-  return Entry;
+  return FIndex.try_emplace(UpperCase(Entry->FileName()), Entry).first->second;
 }
 
 const TZFIRec* TZFDirHashList::Find(StringView Name) const {
-  if (FChains.empty()) return nullptr;
-  const String Key = UpperCase(Name);
-  const uint32_t Hash = ZipNameHash(Key);
-  for (const TZFIRec* Present : FChains[Hash % FChains.size()]) {
-    if (Present->Hash() == Hash && UpperCase(Present->FileName()) == Key) return Present;
-  }
-  return nullptr;
+  const auto Found = FIndex.find(UpperCase(Name));
+  return Found == FIndex.end() ? nullptr : Found->second;
 }
 
 }  // namespace vlm

@@ -3,8 +3,12 @@
 // handles that turn empty once their archive is reloaded or replaced.
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <memory>
+
 #include "archive_builder.h"
 #include "runtime/code_page.h"
+#include "runtime/upper_case.h"
 #include "zip/zf_dir_entry.h"
 #include "zip/zf_dir_hash_list.h"
 #include "zip_test_support.h"
@@ -213,6 +217,46 @@ TEST(NameIndex, TableSizeFollowsTheEntryCount) {
   Rec.SetRawForTesting("a", "", "", 0, 0);
   EXPECT_EQ(Unsized.Add(&Rec), &Rec);
   EXPECT_EQ(Unsized.TableSize(), 1283u);
+}
+
+// Names built from 2-character blocks of one weight under the name hash ("AQ", "BA", "C1", "D!":
+// 16 * first + second is the same) all share one hash: the index must still find each of them,
+// the first of a name in any letter case, and none that is absent.
+TEST(NameIndex, NamesOfOneHashAreEachFoundAndTheFirstOfAName) {
+  constexpr const char* kBlocks[] = {"AQ", "BA", "C1", "D!"};
+  constexpr size_t kCount = 16384;  // 4^7 names of 7 blocks
+  auto NameFor = [&](size_t I, bool Lower) {
+    std::string Name;
+    for (int Block = 0; Block < 7; ++Block, I /= 4) Name += kBlocks[I % 4];
+    Name += ".txt";
+    if (Lower) {
+      for (char& C : Name) C = static_cast<char>(std::tolower(static_cast<unsigned char>(C)));
+    }
+    return Name;
+  };
+  TZFEncodingSettings Settings;
+  std::vector<std::unique_ptr<TZFIRec>> Entries;
+  TZFDirHashList Index;
+  Index.Reserve(kCount + 1);
+  for (size_t I = 0; I + 1 < kCount; ++I) {  // all but the last name
+    Entries.push_back(std::make_unique<TZFIRec>(&Settings));
+    Entries.back()->SetRawForTesting(NameFor(I, false), "", "", 0, kUnixMadeBy);
+    ASSERT_EQ(Entries.back()->Hash(), Entries.front()->Hash()) << NameFor(I, false);
+    EXPECT_EQ(Index.Add(Entries.back().get()), Entries.back().get());
+  }
+  // A later entry of an existing name in other letter case: the first stays indexed.
+  TZFIRec Duplicate(&Settings);
+  Duplicate.SetRawForTesting(NameFor(77, true), "", "", 0, kUnixMadeBy);
+  EXPECT_EQ(Index.Add(&Duplicate), Entries[77].get());
+  for (size_t I = 0; I + 1 < kCount; ++I) {
+    ASSERT_EQ(Index.Find(Utf8ToString(NameFor(I, I % 2 == 1))), Entries[I].get()) << I;
+  }
+  // The last name has the same hash but is not in the index.
+  const String Absent = Utf8ToString(NameFor(kCount - 1, false));
+  EXPECT_EQ(Absent, u"D!D!D!D!D!D!D!.txt");
+  EXPECT_EQ(ZipNameHash(UpperCase(Absent)), Entries.front()->Hash());
+  EXPECT_EQ(Index.Find(Absent), nullptr);
+  EXPECT_EQ(Index.Find(u"AQ.TXT"), nullptr);
 }
 
 TEST(NameIndex, HashFoldsHighBitsBackIntoTwentyEightBits) {

@@ -3,6 +3,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
+#include <map>
 
 #include "runtime/code_page.h"
 #include "runtime/exception.h"
@@ -106,7 +108,9 @@ int TArchiveReader::Open(const String& FileName, TNameEncoding Encoding, uint32_
     return VZ_ERR_OPEN_ZIP;
   }
   if (const int Error = ReadEndRecords()) return Error;
-  return ReadCentralDirectory(Encoding, FromPage);
+  if (const int Error = ReadCentralDirectory(Encoding, FromPage)) return Error;
+  MarkOverlaps();
+  return 0;
 }
 
 // End of central directory record:
@@ -226,7 +230,8 @@ int TArchiveReader::ReadEndRecords() {
 //   42 4 local header offset
 //   46 n name, extra field, comment
 // Zip64 extra block (tag 0x0001): 8-byte uncompressed size, 8-byte compressed size, 8-byte local
-// header offset, 4-byte disk, each present only when its header field holds all ones.
+// header offset, 4-byte disk, each present only when its header field holds all ones; read by
+// zipformat::ApplyZip64Block.
 int TArchiveReader::ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPage) {
   if (FCentralSize > FFileSize) return VZ_ERR_INVALID_ZIP;
   std::vector<uint8_t> Dir(static_cast<size_t>(FCentralSize));
@@ -259,33 +264,17 @@ int TArchiveReader::ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPa
     const std::string Extra(reinterpret_cast<const char*>(H + kCentralHeaderSize + NameLength),
                             ExtraLength);
 
-    size_t XPos = 0;
-    while (Extra.size() - XPos >= 4) {
-      const auto* X = reinterpret_cast<const uint8_t*>(Extra.data() + XPos);
-      const uint16_t Tag = Get16(X), Size = Get16(X + 2);
-      if (Size > Extra.size() - XPos - 4) break;  // a damaged block list ends the scan
-      if (Tag == 0x0001) {
-        const uint8_t* F = X + 4;
-        size_t Left = Size;
-        auto Take64 = [&](uint64_t& Field) {
-          if (Field != 0xFFFFFFFFu) return true;
-          if (Left < 8) return false;
-          Field = Get64(F);
-          F += 8;
-          Left -= 8;
-          return true;
-        };
-        if (!Take64(E.UncompressedSize) || !Take64(E.CompressedSize) || !Take64(Offset)) {
-          return VZ_ERR_INVALID_ZIP;
-        }
-        if (DiskStart == 0xFFFF) {
-          if (Left < 4) return VZ_ERR_INVALID_ZIP;
-          DiskStart = Get32(F);
-        }
-        break;
-      }
-      XPos += 4u + Size;
+    // Zip64 fields as the front end reads them (from version 4.5 on): the sizes are the same to
+    // both, so what is listed is what is written.
+    zipformat::TZip64Fields Fields{E.UncompressedSize, E.CompressedSize, Offset, DiskStart};
+    if (zipformat::ApplyZip64Block(Extra, E.VersionNeeded, Fields) ==
+        zipformat::TZip64Result::Short) {
+      return VZ_ERR_INVALID_ZIP;
     }
+    E.UncompressedSize = Fields.UncompressedSize;
+    E.CompressedSize = Fields.CompressedSize;
+    Offset = Fields.LocalOffset;
+    DiskStart = Fields.DiskStart;
     if (DiskStart != 0) return VZ_ERR_MULTI_PART;
     // Stored offsets that do not count data in front of the archive are moved by the difference.
     const uint64_t Corrected = Offset + static_cast<uint64_t>(FOffsetDelta);
@@ -317,6 +306,11 @@ int TArchiveReader::ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPa
 //   30 n name and extra field, then the data
 // Sizes and CRC come from the central directory; the local copy may be zero (data descriptor).
 int TArchiveReader::LocateData(const TCentralEntry& Entry, uint64_t& DataStart) {
+  if (Entry.Overlaps) return VZ_ERR_INVALID_ZIP;
+  return DataStartOf(Entry, DataStart);
+}
+
+int TArchiveReader::DataStartOf(const TCentralEntry& Entry, uint64_t& DataStart) {
   uint8_t H[kLocalHeaderSize];
   if (Entry.LocalOffset >= FCentralStart || FCentralStart - Entry.LocalOffset < kLocalHeaderSize) {
     return VZ_ERR_INVALID_ZIP;
@@ -330,6 +324,42 @@ int TArchiveReader::LocateData(const TCentralEntry& Entry, uint64_t& DataStart) 
     return VZ_ERR_PREMATURE_EOF;
   DataStart = Start;
   return 0;
+}
+
+// Each entry's data range runs from its local header to the end of its compressed data (a data
+// descriptor after it is not counted, so an entry that follows one is adjacent, not overlapping).
+// Ranges are taken in central-directory order: the first entry keeps its range, and a later entry
+// whose range meets a range already kept is marked, so that one stretch of the file is extracted
+// at most once, whether several central entries name one local header or several local headers
+// reach one stream through their name and extra lengths. Entries whose local header cannot be
+// used take no range; extracting them fails on its own.
+void TArchiveReader::MarkOverlaps() {
+  const size_t Count = FEntries.size();
+  // Local headers are read in file order, so the read-ahead serves them in sequence.
+  std::vector<size_t> ByOffset(Count);
+  for (size_t I = 0; I < Count; ++I) ByOffset[I] = I;
+  std::sort(ByOffset.begin(), ByOffset.end(), [this](size_t A, size_t B) {
+    return FEntries[A].LocalOffset < FEntries[B].LocalOffset;
+  });
+  std::vector<uint64_t> Ends(Count, 0);  // 0: no range
+  for (const size_t I : ByOffset) {
+    uint64_t DataStart = 0;
+    if (DataStartOf(FEntries[I], DataStart) == 0) Ends[I] = DataStart + FEntries[I].CompressedSize;
+  }
+  std::map<uint64_t, uint64_t> Kept;  // start -> end of each kept range; disjoint
+  for (size_t I = 0; I < Count; ++I) {
+    if (Ends[I] == 0) continue;
+    const uint64_t Start = FEntries[I].LocalOffset, End = Ends[I];
+    // The first kept range starting at or after Start, and the one before it.
+    const auto Next = Kept.lower_bound(Start);
+    const bool HitsNext = Next != Kept.end() && Next->first < End;
+    const bool HitsPrevious = Next != Kept.begin() && std::prev(Next)->second > Start;
+    if (HitsNext || HitsPrevious) {
+      FEntries[I].Overlaps = true;
+    } else {
+      Kept.emplace(Start, End);
+    }
+  }
 }
 
 }  // namespace vlm::zipengine

@@ -36,6 +36,9 @@ struct TCentralEntry {
   uint64_t LocalOffset = 0;       // already corrected for data in front of the archive
   std::string RawName;
   String Name;  // decoded, as stored (separators not yet normalized)
+  // The entry's data range (local header to the end of its compressed data) overlaps that of an
+  // entry before it in the central directory: its bytes belong to another entry, not extracted.
+  bool Overlaps = false;
 
   bool IsEncrypted() const { return (Flag & 1u) != 0; }
   bool HasDataDescriptor() const { return (Flag & 8u) != 0; }
@@ -48,7 +51,8 @@ public:
   TArchiveReader(const TArchiveReader&) = delete;
   TArchiveReader& operator=(const TArchiveReader&) = delete;
 
-  // Opens the archive and reads its directory. Returns 0, or the engine error number (VZ_ERR_...)
+  // Opens the archive and reads its directory, marking the entries whose data ranges overlap an
+  // earlier entry's (TCentralEntry::Overlaps). Returns 0, or the engine error number (VZ_ERR_...)
   // that ends the operation: VZ_ERR_OPEN_ZIP (cannot open), VZ_ERR_NO_CENTRAL (no end record),
   // VZ_ERR_MULTI_PART, VZ_ERR_INVALID_ZIP (damaged directory).
   int Open(const String& FileName, TNameEncoding Encoding, uint32_t FromPage);
@@ -70,6 +74,9 @@ public:
 private:
   int ReadEndRecords();
   int ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPage);
+  // Where the entry's data starts, from its local header; 0 or the error LocateData returns.
+  int DataStartOf(const TCentralEntry& Entry, uint64_t& DataStart);
+  void MarkOverlaps();
   // Reads from the file itself at Offset, seeking only when needed.
   size_t ReadFile(uint64_t Offset, uint8_t* Buffer, size_t Size);
 

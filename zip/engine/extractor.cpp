@@ -5,9 +5,11 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <unordered_set>
 
 #include "runtime/code_page.h"
 #include "runtime/file_system.h"
+#include "runtime/upper_case.h"
 #include "zip/engine/archive_reader.h"
 #include "zip/engine/callback_channel.h"
 #include "zip/engine/engine_files.h"
@@ -24,11 +26,26 @@ namespace {
 constexpr unsigned kMaxVersionNeeded = 63;
 // How often a free temporary name is looked for before the entry fails.
 constexpr int kTempNameAttempts = 100;
+// Temporary files are "~vz<n>.part"; in upper case every such name starts with this.
+constexpr std::u16string_view kTempPrefixUpper = u"~VZ";
 constexpr uint16_t kFlagStrongEncryption = 0x40;
 constexpr uint16_t kFlagEncryptedDirectory = 0x2000;
 
 String Dec(uint64_t Value) {
   return Utf8ToString(std::to_string(Value));
+}
+
+// The start of the message for a name TargetPathFor refused; the name follows it.
+String RefusalText(TPathRefusal Refusal, StringView What, StringView Done) {
+  switch (Refusal) {
+    case TPathRefusal::TooLong:
+      return u"Path too long (limit " + Dec(MaxPathLength()) + u"), " + String(What) + u" not " +
+             String(Done) + u": ";
+    case TPathRefusal::TooDeep:
+      return u"Path deeper than " + Dec(kMaxFolderDepth) + u" folders, " + String(What) + u" not " +
+             String(Done) + u": ";
+    default: return u"Invalid " + String(What) + u" name, not " + String(Done) + u": ";
+  }
 }
 
 // The outcome of one entry.
@@ -59,6 +76,8 @@ private:
                                            uint8_t CheckByte);
   bool MakeFolders(const TTargetPath& Target, const std::vector<TPathKind>& Kinds);
   void CreateFolderEntry(const String& Name);
+  void NoteTempLikeNames(StringView Name);
+  std::unique_ptr<TNewFile> CreateTempFile(const TTargetPath& Target, String& TempPath);
 
   const TDLLCommands& FCommand;
   TCallbackChannel& FCallbacks;
@@ -70,6 +89,8 @@ private:
   TArchiveReader FReader;
   TNameCase FNames;  // letter case ignored as on Windows, on every build
   uint32_t FTempCounter = 0;
+  // Upper-cased name components of the archive's entries that look like temporary names.
+  std::unordered_set<String> FTempLikeNames;
   TEntryDecoder FDecoder;  // buffers and inflate state kept for the whole extraction
 };
 
@@ -152,8 +173,8 @@ std::optional<TZipDecrypter> TExtractor::Decrypter(const TCentralEntry& Entry, c
 
 // Creates the target's missing folders. Kinds holds what MatchExisting found for each of them.
 bool TExtractor::MakeFolders(const TTargetPath& Target, const std::vector<TPathKind>& Kinds) {
-  for (size_t I = 0; I < Target.Folders.size(); ++I) {
-    const String& Folder = Target.Folders[I];
+  for (size_t I = 0; I < Target.FolderCount(); ++I) {
+    const String Folder = Target.Folder(I);
     const TPathKind Kind = I < Kinds.size() ? Kinds[I] : KindOfPath(Folder);
     if (Kind == TPathKind::Folder) continue;
     if (Kind == TPathKind::File) return false;
@@ -171,21 +192,65 @@ void TExtractor::CreateFolderEntry(const String& Name) {
   String Folder = Name;
   while (!Folder.empty() && Folder.back() == u'\\') Folder.pop_back();
   if (Folder.empty()) return;
-  const auto Target = TargetPathFor(FBaseDir, Folder);
+  TPathRefusal Refusal;
+  auto Target = TargetPathFor(FBaseDir, Folder, &Refusal);
+  // The folder itself is one level more than a file's parents.
+  if (Target && Target->Components.size() > kMaxFolderDepth) {
+    Target.reset();
+    Refusal = TPathRefusal::TooDeep;
+  }
   if (!Target) {
-    FCallbacks.Message(VZ_ERR_INVALID_NAME, u"Invalid folder name, not created: " + Name);
+    FCallbacks.Message(VZ_ERR_INVALID_NAME, RefusalText(Refusal, u"folder", u"created") + Name);
     return;
   }
-  TTargetPath All = *Target;
+  TTargetPath& All = *Target;
   std::vector<TPathKind> Kinds;
   FNames.MatchExisting(All, Kinds);
-  All.Folders.push_back(All.Path);
+  All.FolderEnds.push_back(All.Path.size());
   if (!MakeFolders(All, Kinds)) FCallbacks.Message(VZ_ERR_CREATE, u"Cannot create folder: " + Name);
+}
+
+// Remembers each component of an entry name that could be one of the engine's temporary names.
+void TExtractor::NoteTempLikeNames(StringView Name) {
+  size_t Start = 0;
+  while (Start <= Name.size()) {
+    const size_t End = std::min(Name.find(u'\\', Start), Name.size());
+    const StringView Component = Name.substr(Start, End - Start);
+    if (Component.size() > kTempPrefixUpper.size() &&
+        SameText(Component.substr(0, kTempPrefixUpper.size()), kTempPrefixUpper)) {
+      FTempLikeNames.insert(UpperCase(Component));
+    }
+    Start = End + 1;
+  }
+}
+
+// Creates the temporary file beside Target. An entry may itself be named like a temporary file
+// ("~vz1.part"): a candidate that equals, without regard to letter case, the target's own name or
+// any component of an entry's name is passed over, so the temporary file is never the target
+// (whose no-replace rename would then fail as if the target existed) nor a name a later entry
+// needs. Only candidates that something on disk already holds count as failed attempts.
+std::unique_ptr<TNewFile> TExtractor::CreateTempFile(const TTargetPath& Target, String& TempPath) {
+  const String Folder = ExtractFilePath(Target.Path);
+  const String TargetName = UpperCase(Target.Components.back());
+  for (int Attempt = 0; Attempt < kTempNameAttempts;) {
+    const String Name = u"~vz" + Dec(++FTempCounter) + u".part";
+    const String Upper = UpperCase(Name);
+    if (Upper == TargetName || FTempLikeNames.contains(Upper)) continue;
+    ++Attempt;
+    TempPath = Folder + Name;
+    if (auto File = TNewFile::CreateNew(TempPath)) return File;
+  }
+  return nullptr;
 }
 
 TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, const String& Name) {
   TEntryOutcome Outcome;
   if (!CheckSupported(Entry, Name, Outcome)) return Outcome;
+  if (Entry.Overlaps) {
+    return Fail(Name, VZ_ERR_INVALID_ZIP,
+                u"Data of file " + Name + u" overlaps the data of an earlier entry; not extracted",
+                VZ_SKIP_GENERAL_EXTRACT_ERROR);
+  }
 
   std::optional<TTargetPath> Target;
   std::vector<TPathKind> Kinds;  // of the target's folders, then of the file itself
@@ -195,9 +260,10 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
     if (FCallbacks.Call(VZ_ACT_EXTRACT_NAME, &ExtName, &FBaseDir) == 1) {
       ExtName = NormalizeEntryName(FCallbacks.AnswerText());
     }
-    Target = TargetPathFor(FBaseDir, ExtName);
+    TPathRefusal Refusal;
+    Target = TargetPathFor(FBaseDir, ExtName, &Refusal);
     if (!Target) {
-      return Fail(Name, VZ_ERR_INVALID_NAME, u"Invalid file name, not extracted: " + Name,
+      return Fail(Name, VZ_ERR_INVALID_NAME, RefusalText(Refusal, u"file", u"extracted") + Name,
                   VZ_SKIP_BAD_NAME);
     }
     FNames.MatchExisting(*Target, Kinds);
@@ -241,11 +307,7 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
       return Fail(Name, VZ_ERR_CREATE, u"Cannot create folder for file: " + Name,
                   VZ_SKIP_GENERAL_EXTRACT_ERROR);
     }
-    const String Folder = ExtractFilePath(Target->Path);
-    for (int Attempt = 0; Attempt < kTempNameAttempts && !File; ++Attempt) {
-      TempPath = Folder + u"~vz" + Dec(++FTempCounter) + u".part";
-      File = TNewFile::CreateNew(TempPath);
-    }
+    File = CreateTempFile(*Target, TempPath);
     if (!File) {
       return Fail(Name, VZ_ERR_CREATE, u"Cannot create file: " + Name, VZ_SKIP_NO_OPEN);
     }
@@ -303,8 +365,10 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
     return Fail(Name, VZ_ERR_WRITE, u"Error writing file: " + Name, VZ_SKIP_GENERAL_EXTRACT_ERROR);
   }
   if (!RenameFile(TempPath, Target->Path, Replace)) {
+    // The temporary file is never the target itself, so an existing target is a real one that
+    // appeared meanwhile: never replaced.
     if (!Replace && KindOfPath(Target->Path) != TPathKind::None) {
-      return Skip(Name, 0, VZ_SKIP_FILE_EXISTS);  // appeared meanwhile: never replaced
+      return Skip(Name, 0, VZ_SKIP_FILE_EXISTS);
     }
     return Fail(Name, VZ_ERR_CREATE, u"Cannot create file: " + Name, VZ_SKIP_NO_ACCESS);
   }
@@ -354,6 +418,7 @@ int32_t TExtractor::Run() {
   const auto& Entries = FReader.Entries();
   for (uint32_t I = 0; I < Entries.size(); ++I) {
     String Name = NormalizeEntryName(Entries[I].Name);
+    NoteTempLikeNames(Name);
     if (!IsSelected(Include, Exclude, Name)) continue;
     if (IsFolderEntryName(Entries[I].Name)) {
       if (FDirNames && !FTest) CreateFolderEntry(Name);

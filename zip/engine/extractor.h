@@ -8,9 +8,11 @@
 //   [8 messages], [13 skip], 1 with size -1; finally 3.
 // Files are written as "~vz<n>.part" in the target folder, given their time and renamed to the
 // final name only when complete, so a failed entry never leaves a truncated file under its name;
-// without an overwrite the rename itself refuses an existing name. Entries whose data is damaged,
-// cut short, longer or shorter than declared are reported (action 8) and skipped (action 13) and
-// leave no file. A CRC-32 mismatch keeps the file unless the front end answers 3.
+// without an overwrite the rename itself refuses an existing name. A temporary name is never one
+// an entry of the archive has (entries may be named "~vz1.part" too). Entries whose data is
+// damaged, cut short, longer or shorter than declared, or overlaps the data of an earlier entry
+// in the central directory (the first keeps it), are reported (action 8) and skipped (action 13)
+// and leave no file. A CRC-32 mismatch keeps the file unless the front end answers 3.
 // Results: the count; -1 cancel/abort answer, -2 VZ_Abort, -3 exception answer, -(engine error)
 // when the archive cannot be used (-13 cannot open, -10 no end record, -9 damaged directory,
 // -14 multi-part, -15 base folder missing), -32 when a skip answer asks to stop.

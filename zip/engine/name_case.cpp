@@ -39,7 +39,8 @@ String TNameCase::Existing(const String& Folder, const String& Name, TPathKind& 
 
 void TNameCase::MatchExisting(TTargetPath& Target, std::vector<TPathKind>& Kinds) {
   String Path = Target.Base;
-  Target.Folders.clear();
+  Path.reserve(Target.Path.size());
+  Target.FolderEnds.clear();
   Kinds.clear();
   // Below a component that is not a folder nothing can exist: no need to look.
   bool ParentIsFolder = true;
@@ -53,7 +54,7 @@ void TNameCase::MatchExisting(TTargetPath& Target, std::vector<TPathKind>& Kinds
     }
     ParentIsFolder = Kind == TPathKind::Folder;
     Kinds.push_back(Kind);
-    if (I + 1 < Target.Components.size()) Target.Folders.push_back(Path);
+    if (I + 1 < Target.Components.size()) Target.FolderEnds.push_back(Path.size());
   }
   Target.Path = Path;
 }

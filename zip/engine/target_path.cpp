@@ -1,6 +1,9 @@
 // zip/engine/target_path.cpp -- entry names to target paths, refusing unsafe names.
 #include "zip/engine/target_path.h"
 
+#include <algorithm>
+#include <climits>
+
 #include "runtime/file_system.h"
 #include "runtime/upper_case.h"
 
@@ -78,7 +81,42 @@ String ExtractionName(StringView Name, bool KeepDirNames) {
   return String(Last == StringView::npos ? Name : Name.substr(Last + 1));
 }
 
-std::optional<TTargetPath> TargetPathFor(const String& BaseDir, StringView ExtractionName) {
+size_t MaxPathLength() {
+#if defined(_WIN32)
+  return 32767;
+#else
+  return PATH_MAX;
+#endif
+}
+
+size_t PlatformPathLength(StringView Path) {
+#if defined(_WIN32)
+  return Path.size();
+#else
+  size_t Bytes = 0;
+  for (size_t I = 0; I < Path.size(); ++I) {
+    const char16_t C = Path[I];
+    if (C < 0x80) {
+      Bytes += 1;
+    } else if (C < 0x800) {
+      Bytes += 2;
+    } else if (C >= 0xD800 && C <= 0xDBFF && I + 1 < Path.size() && Path[I + 1] >= 0xDC00 &&
+               Path[I + 1] <= 0xDFFF) {
+      Bytes += 4;  // a surrogate pair: one 4-byte sequence
+      ++I;
+    } else {
+      Bytes += 3;
+    }
+  }
+  return Bytes;
+#endif
+}
+
+std::optional<TTargetPath> TargetPathFor(const String& BaseDir, StringView ExtractionName,
+                                         TPathRefusal* Refusal) {
+  TPathRefusal Ignored;
+  TPathRefusal& Why = Refusal ? *Refusal : Ignored;
+  Why = TPathRefusal::None;
   String Base = BaseDir;
   while (!Base.empty() && (Base.back() == u'\\' || Base.back() == u'/')) Base.pop_back();
   if (Base.empty() && !BaseDir.empty()) Base = BaseDir.substr(0, 1);  // the root folder itself
@@ -88,17 +126,32 @@ std::optional<TTargetPath> TargetPathFor(const String& BaseDir, StringView Extra
   String Path = Base.empty() ? String(u".") : Base;
   if (Path.back() == u'/' || Path.back() == u'\\') Path.pop_back();  // root "/": joined below
   Result.Base = Path;
+  // The joined path is the base, one delimiter, and the name with its separators replaced: its
+  // length is known before anything is built. The terminating NUL counts against the limit.
+  if (PlatformPathLength(Path) + 1 + PlatformPathLength(ExtractionName) + 1 > MaxPathLength()) {
+    Why = TPathRefusal::TooLong;
+    return std::nullopt;
+  }
+  if (static_cast<size_t>(std::count(ExtractionName.begin(), ExtractionName.end(), u'\\')) >
+      kMaxFolderDepth) {
+    Why = TPathRefusal::TooDeep;
+    return std::nullopt;
+  }
+  Path.reserve(Path.size() + 1 + ExtractionName.size());
   size_t Start = 0;
   for (;;) {
     const size_t End = ExtractionName.find(u'\\', Start);
     const StringView Component =
         ExtractionName.substr(Start, End == StringView::npos ? StringView::npos : End - Start);
-    if (!IsSafeNameComponent(Component)) return std::nullopt;
+    if (!IsSafeNameComponent(Component)) {
+      Why = TPathRefusal::BadComponent;
+      return std::nullopt;
+    }
     Result.Components.emplace_back(Component);
     Path += Delimiter;
     Path += Component;
     if (End == StringView::npos) break;
-    Result.Folders.push_back(Path);
+    Result.FolderEnds.push_back(Path.size());
     Start = End + 1;
   }
   Result.Path = std::move(Path);

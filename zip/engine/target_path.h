@@ -30,17 +30,44 @@ bool IsFolderEntryName(StringView Name);
 // KeepDirNames is false, the whole name otherwise.
 String ExtractionName(StringView Name, bool KeepDirNames);
 
+// How deep below the base folder a target may lie: at most this many folder levels (a file's
+// parent folders, or a folder entry's own components). Deeper names are hostile, not packages.
+inline constexpr size_t kMaxFolderDepth = 256;
+
 struct TTargetPath {
-  String Path;                  // full path of the file: BaseDir, delimiter, components
-  std::vector<String> Folders;  // folders to create first, outermost first (KeepDirNames only)
-  String Base;                  // BaseDir as joined ("." for an empty one, no trailing delimiter)
+  String Path;  // full path of the file: BaseDir, delimiter, components
+  // The folders to create first, outermost first (KeepDirNames only), as lengths of the prefixes
+  // of Path that name them: each folder's path is not stored again, so a target takes memory
+  // linear in its length whatever its depth.
+  std::vector<size_t> FolderEnds;
+  String Base;  // BaseDir as joined ("." for an empty one, no trailing delimiter)
   std::vector<String> Components;  // the checked components, folders first, file name last
+
+  size_t FolderCount() const { return FolderEnds.size(); }
+  String Folder(size_t I) const { return Path.substr(0, FolderEnds[I]); }
 };
 
+// Why TargetPathFor refused a name.
+enum class TPathRefusal {
+  None,
+  BadComponent,  // a component breaks the rules above
+  TooLong,       // the full path exceeds the platform's path limit (kMaxPathLength)
+  TooDeep        // more than kMaxFolderDepth folder levels
+};
+
+// The platform's path limit, terminating NUL included: 32767 UTF-16 units on Windows, PATH_MAX
+// bytes of UTF-8 elsewhere. A longer path cannot be created, so a name that gives one is refused
+// before any of its folders is made.
+size_t MaxPathLength();
+// A path's length in the platform's units (UTF-16 units on Windows, UTF-8 bytes elsewhere).
+size_t PlatformPathLength(StringView Path);
+
 // Turns an extraction name ("file.txt", or "dir\sub\file.txt" with folder names) into the full
-// target path below BaseDir, or nothing when any component breaks the rules. BaseDir may end in
-// "\" or "/" (removed); an empty BaseDir means the current folder. Components are joined with the
-// platform's delimiter.
-std::optional<TTargetPath> TargetPathFor(const String& BaseDir, StringView ExtractionName);
+// target path below BaseDir, or nothing when any component breaks the rules, the path would not
+// fit the platform's limit, or it lies more than kMaxFolderDepth folders deep (Refusal, when
+// given, says which). BaseDir may end in "\" or "/" (removed); an empty BaseDir means the current
+// folder. Components are joined with the platform's delimiter.
+std::optional<TTargetPath> TargetPathFor(const String& BaseDir, StringView ExtractionName,
+                                         TPathRefusal* Refusal = nullptr);
 
 }  // namespace vlm::zipengine

@@ -2,7 +2,10 @@
 // size cap and damaged archives: what is kept, what is reported, what never appears.
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "tests/zip/engine/extract_support.h"
+#include "zip/engine/target_path.h"
 
 namespace vlm::test {
 namespace {
@@ -154,6 +157,49 @@ TEST(VZExecDamagedData, DataReachingPastTheDirectoryIsRefused) {
   EXPECT_EQ(X.Engine.Of(VZ_ACT_MESSAGE).at(0).Arg1, static_cast<uint32_t>(VZ_ERR_PREMATURE_EOF));
 }
 
+// One stretch of the archive is extracted at most once: central entries naming one local header,
+// and local headers whose lengths reach one stream. The first in central-directory order keeps it.
+TEST(VZExecDamagedData, EntriesOverlappingAnEarlierEntrysDataAreRefused) {
+  struct Case {
+    const char* Archive;
+    std::vector<std::string> Refused;
+    std::string Kept;
+  };
+  std::vector<std::string> Copies;
+  for (int I = 1; I <= 15; ++I) Copies.push_back("copy" + std::to_string(I) + ".bin");
+  for (const Case& C : {Case{"overlap_shared.zip", Copies, "zeros.bin"},
+                        Case{"overlap_extra.zip", {"b.bin"}, "a.bin"}}) {
+    SCOPED_TRACE(C.Archive);
+    Extraction X(ArchivePath(C.Archive));
+    EXPECT_EQ(X.Run(), 2);
+    EXPECT_EQ(ListTree(X.Out.Path()), (Names{C.Kept, "after.txt"}));
+    EXPECT_EQ(ReadBytes(X.File(C.Kept)), Plain("quarter.bin"));
+    std::vector<String> Expected;
+    for (const auto& Name : C.Refused) {
+      Expected.push_back(u"Data of file " + Utf8ToString(Name) +
+                         u" overlaps the data of an earlier entry; not extracted");
+    }
+    EXPECT_EQ(X.Engine.TextsOf(VZ_ACT_MESSAGE), Expected);
+    const auto Skips = X.Engine.Of(VZ_ACT_SKIPPED);
+    ASSERT_EQ(Skips.size(), C.Refused.size());
+    for (const auto& Skip : Skips) {
+      EXPECT_EQ(Skip.Arg1, static_cast<uint32_t>(VZ_ERR_INVALID_ZIP));
+      EXPECT_EQ(Skip.Arg2, static_cast<uint32_t>(VZ_SKIP_GENERAL_EXTRACT_ERROR + 1));
+    }
+  }
+}
+
+// Adjacent entries, empty ones, data descriptors and stored archives: nothing overlaps, all 300
+// are written as python's zipfile reads them.
+TEST(VZExecDamagedData, AdjacentEntriesOfEveryKindAreAllWritten) {
+  Extraction X(ArchivePath("many.zip"));
+  EXPECT_EQ(X.Run(), 300);
+  EXPECT_TRUE(X.Engine.Of(VZ_ACT_SKIPPED).empty());
+  const auto Written = ListTree(X.Out.Path());
+  EXPECT_EQ(Written.size(), 300u);
+  for (const auto& Name : Written) EXPECT_EQ(ReadBytes(X.File(Name)), Plain("many/" + Name));
+}
+
 TEST(VZExecSizeCap, DataBeyondTheDeclaredSizeIsCutOffReportedAndNotKept) {
   Extraction X(ArchivePath("bomb.zip"));
   EXPECT_EQ(X.Run(), 1);
@@ -236,6 +282,33 @@ TEST(VZExecNames, WithFolderNamesNothingLeavesTheBaseFolder) {
   EXPECT_EQ(Refused[15], u"C:\\drive\\on.txt");
 }
 
+// Names too long for the platform or too deep are refused before any folder is made; the
+// entries around them are written.
+TEST(VZExecNames, NamesBeyondThePathLimitOrTooDeepAreSkippedWholly) {
+  Extraction X(ArchivePath("deep.zip"));
+  X.Engine.Command.fOptions |= VZ_OPT_DIR_NAMES;
+  EXPECT_EQ(X.Run(), 2);
+  EXPECT_EQ(ListTree(X.Out.Path()), (Names{"first.txt", "last.txt"}));
+  String DeepFile, TooDeep, TooLong;
+  for (int I = 0; I < 32766; ++I) DeepFile += u"a\\";
+  for (int I = 0; I < 257; ++I) TooDeep += u"d\\";
+  for (int I = 0; I < 170; ++I) TooLong += String(200, u'c') + u"\\";
+  const String Limit =
+      u"Path too long (limit " + Utf8ToString(std::to_string(zipengine::MaxPathLength())) + u"), ";
+  EXPECT_EQ(X.Engine.TextsOf(VZ_ACT_MESSAGE),
+            (std::vector<String>{
+                Limit + u"folder not created: " + DeepFile + u"a\\",
+                Limit + u"file not extracted: " + DeepFile + u"a",
+                u"Path deeper than 256 folders, file not extracted: " + TooDeep + u"f.txt",
+                Limit + u"file not extracted: " + TooLong + u"x.txt"}));
+  const auto Skips = X.Engine.Of(VZ_ACT_SKIPPED);
+  ASSERT_EQ(Skips.size(), 3u);
+  for (const auto& Skip : Skips) {
+    EXPECT_EQ(Skip.Arg1, static_cast<uint32_t>(VZ_ERR_INVALID_NAME));
+    EXPECT_EQ(Skip.Arg2, static_cast<uint32_t>(VZ_SKIP_BAD_NAME + 1));
+  }
+}
+
 TEST(VZExecNames, NamesDifferingOnlyInLetterCaseAreTheSameName) {
   Extraction X(ArchivePath("letter_case.zip"));
   EXPECT_EQ(X.Run(), 3);
@@ -250,6 +323,48 @@ TEST(VZExecNames, NamesDifferingOnlyInLetterCaseAreTheSameName) {
   EXPECT_EQ(ListTree(Dirs.Out.Path()), (Names{"Dir/", "Dir/a.txt", "Dir/b.txt", "readme.txt"}));
   EXPECT_EQ(ReadBytes(Dirs.File("readme.txt")), "mine");
   EXPECT_EQ(Dirs.Engine.Of(VZ_ACT_OVERWRITE).size(), 2u);
+}
+
+// Entries named as the engine's temporary files would be at their place: each is written with its
+// own bytes, with or without folder names; an existing file of such a name is a real one.
+TEST(VZExecNames, EntriesNamedLikeTemporaryFilesAreWritten) {
+  const std::map<int, std::string> TempLike = {
+      {0, "~vz1.part"}, {2, "~vz3.part"}, {4, "~VZ5.PART"}, {9, "~vz10.part"}};
+  for (const bool DirNames : {false, true}) {
+    SCOPED_TRACE(DirNames ? "folder names kept" : "folder names dropped");
+    const std::string Folder = DirNames ? "sub/" : "";
+    Extraction X(ArchivePath("tempnames.zip"));
+    if (DirNames) X.Engine.Command.fOptions |= VZ_OPT_DIR_NAMES;
+    EXPECT_EQ(X.Run(), 12);
+    Names Expected;
+    if (DirNames) Expected.insert("sub/");
+    for (int I = 0; I < 12; ++I) {
+      const auto Found = TempLike.find(I);
+      const std::string Name =
+          Folder + (Found != TempLike.end() ? Found->second : "file" + std::to_string(I) + ".txt");
+      Expected.insert(Name);
+      EXPECT_EQ(ReadBytes(X.File(Name)), "data of sub/" + Name.substr(Folder.size())) << Name;
+    }
+    EXPECT_EQ(ListTree(X.Out.Path()), Expected);
+    EXPECT_TRUE(X.Engine.Of(VZ_ACT_SKIPPED).empty());
+    EXPECT_TRUE(X.Engine.Of(VZ_ACT_OVERWRITE).empty());
+  }
+
+  // An existing ~vz3.part is asked about and kept; an existing ~vz2.part that no entry names is
+  // passed over as a temporary name and left alone.
+  Extraction Existing(ArchivePath("tempnames.zip"));
+  WriteBytes(Existing.File("~vz3.part"), "mine");
+  WriteBytes(Existing.File("~vz2.part"), "other");
+  EXPECT_EQ(Existing.Run(), 11);
+  const auto Questions = Existing.Engine.Of(VZ_ACT_OVERWRITE);
+  ASSERT_EQ(Questions.size(), 1u);
+  EXPECT_EQ(Questions[0].Text, u"sub\\~vz3.part");
+  EXPECT_EQ(Existing.Engine.Of(VZ_ACT_SKIPPED).at(0).Arg2,
+            static_cast<uint32_t>(VZ_SKIP_FILE_EXISTS + 1));
+  EXPECT_EQ(ReadBytes(Existing.File("~vz3.part")), "mine");
+  EXPECT_EQ(ReadBytes(Existing.File("~vz2.part")), "other");
+  EXPECT_EQ(ReadBytes(Existing.File("~vz1.part")), "data of sub/~vz1.part");
+  EXPECT_EQ(ListTree(Existing.Out.Path()).size(), 13u);
 }
 
 TEST(VZExecNames, AnEmptyNameIsABadNameAndASlashIsAFolder) {

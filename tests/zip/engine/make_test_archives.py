@@ -39,6 +39,19 @@ Hand-built (the broken ones):
   oem.zip          name bytes "f\\x81.txt", flag bit 11 clear, made by MS-DOS: OEM "fü.txt"
   version.zip      future.txt needing version 9.9, then ok.txt
   notzip.zip       no end record at all
+  overlap_shared.zip  zeros.bin (256 KiB of zeros, deflated), then copy1.bin..copy15.bin whose
+                   central entries all name zeros.bin's local header, then after.txt
+  overlap_extra.zip  a.bin, whose local extra field holds b.bin's local header; both headers'
+                   name and extra lengths lead to one deflated stream; then after.txt
+  many.zip         300 entries many/000..299: stored, deflated with data descriptors, empty,
+                   empty with a descriptor, and stored zip archives; plain/many/ holds what
+                   python's zipfile reads from it
+  deep.zip         first.txt; "a/" x 32766 + "a" (a file) and "a/" x 32767 (a folder entry), both
+                   longer than any platform's path limit; 257 folders "d/" + f.txt (too deep);
+                   170 folders of 200 characters + x.txt (too long); last.txt
+  tempnames.zip    twelve entries in sub/, four named as the engine's temporary files would be
+                   at their place (~vz1.part first, ~vz3.part third, ~VZ5.PART fifth, ~vz10.part
+                   tenth); each holds "data of " and its name
 expected/<name>/   7z's extraction of the public Deflate64 samples in ../shared/testdata/zip
 """
 import os
@@ -91,17 +104,28 @@ def dos_time(t):
 def build_zip(entries, comment=b"", prefix=b""):
     """A ZIP made by hand, so that any field can lie. Each entry is a dict with name (bytes),
     payload (the stored bytes), method, crc, usize, and optionally csize, flag, made_by, needed,
-    extra and comment (the central header's extra field and entry comment)."""
+    extra and comment (the central header's extra field and entry comment), descriptor (True:
+    flag bit 3, zeros in the local header, a data descriptor after the data) and same_as (the
+    index of an earlier entry whose local header this central entry names; none is written)."""
     out = bytearray(prefix)
     central = bytearray()
+    offsets = []
     for e in entries:
         time, date = dos_time(e.get("when", WHEN))
         name, payload = e["name"], e["payload"]
         csize = e.get("csize", len(payload))
         flag, needed, made_by = e.get("flag", 0), e.get("needed", 20), e.get("made_by", 0x0314)
-        offset = len(out)
-        out += struct.pack("<IHHHHHIIIHH", 0x04034B50, needed, flag, e["method"], time, date,
-                           e["crc"], csize, e["usize"], len(name), 0) + name + payload
+        descriptor = e.get("descriptor", False)
+        if descriptor:
+            flag |= 8
+        offset = offsets[e["same_as"]] if "same_as" in e else len(out)
+        offsets.append(offset)
+        if "same_as" not in e:
+            sizes = (0, 0, 0) if descriptor else (e["crc"], csize, e["usize"])
+            out += struct.pack("<IHHHHHIIIHH", 0x04034B50, needed, flag, e["method"], time, date,
+                               *sizes, len(name), 0) + name + payload
+            if descriptor:
+                out += struct.pack("<IIII", 0x08074B50, e["crc"], csize, e["usize"])
         extra, note = e.get("extra", b""), e.get("comment", b"")
         central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, made_by, needed, flag,
                                e["method"], time, date, e["crc"], csize, e["usize"], len(name),
@@ -323,6 +347,78 @@ def main():
     with open(os.path.join(out, "version.zip"), "wb") as f:
         f.write(build_zip([stored(b"future.txt", b"future\n", needed=99),
                            stored(b"ok.txt", b"ok\n")]))
+
+    quarter = bytes(256 * 1024)
+    zeros_entry = dict(name=b"zeros.bin", payload=raw_deflate(quarter), method=8,
+                       crc=zlib.crc32(quarter), usize=len(quarter))
+    copies = [dict(zeros_entry, name=b"copy%d.bin" % i, same_as=0) for i in range(1, 16)]
+    with open(os.path.join(out, "overlap_shared.zip"), "wb") as f:
+        f.write(build_zip([zeros_entry] + copies + [stored(b"after.txt", b"after\n")]))
+    write_plain(out, "quarter.bin", quarter)
+
+    # Two local headers, b.bin's inside a.bin's extra field, both leading to one stream.
+    stream = raw_deflate(quarter)
+    time, date = dos_time(WHEN)
+    def local(name, extra_length):
+        return struct.pack("<IHHHHHIIIHH", 0x04034B50, 20, 0, 8, time, date, zlib.crc32(quarter),
+                           len(stream), len(quarter), len(name), extra_length) + name
+    padding = b"\0" * 8
+    b_header = local(b"b.bin", len(padding)) + padding
+    body = local(b"a.bin", len(b_header)) + b_header + stream
+    b_offset = 30 + len(b"a.bin")
+    tail = stored(b"after.txt", b"after\n")
+    after = build_zip([tail])  # its local header and data, then its directory
+    after_local = after[:after.find(b"PK\x01\x02")]
+    central = bytearray()
+    for name, offset in ((b"a.bin", 0), (b"b.bin", b_offset)):
+        central += struct.pack("<IHHHHHHIIIHHHHHII", 0x02014B50, 0x0314, 20, 0, 8, time, date,
+                               zlib.crc32(quarter), len(stream), len(quarter), len(name), 0, 0,
+                               0, 0, 0, offset) + name
+    central += after[after.find(b"PK\x01\x02"):after.find(b"PK\x05\x06")]
+    central = bytes(central)
+    # after.txt's central entry names offset 0 of its own archive: move it behind the body.
+    fix = central.rfind(b"PK\x01\x02") + 42
+    central = central[:fix] + struct.pack("<I", len(body)) + central[fix + 4:]
+    cd_offset = len(body) + len(after_local)
+    with open(os.path.join(out, "overlap_extra.zip"), "wb") as f:
+        f.write(body + after_local + central +
+                struct.pack("<IHHHHIIH", 0x06054B50, 0, 0, 3, 3, len(central), cd_offset, 0))
+
+    # Every kind of entry that sits next to others without overlapping them.
+    many = []
+    for i in range(300):
+        kind, name = i % 5, b"many/%03d" % i
+        if kind == 0:
+            many.append(stored(name + b".txt", b"stored entry %d\n" % i * (i % 7 + 1)))
+        elif kind == 1:
+            data = mixed(100 + i, 3000 + i)
+            many.append(dict(deflated(name + b".bin", data), descriptor=True))
+        elif kind == 2:
+            many.append(stored(name + b".empty", b""))
+        elif kind == 3:
+            many.append(dict(deflated(name + b".empty", b""), descriptor=True))
+        else:
+            inner = build_zip([stored(b"inner.txt", b"inner %d\n" % i),
+                               stored(b"nested/deeper.txt", b"deeper\n")])
+            many.append(stored(name + b".zip", inner))
+    path = os.path.join(out, "many.zip")
+    with open(path, "wb") as f:
+        f.write(build_zip(many))
+    with zipfile.ZipFile(path) as z:
+        for info in z.infolist():
+            write_plain(out, info.filename, z.read(info))
+
+    deep = [stored(b"first.txt", b"first\n"), stored(b"a/" * 32766 + b"a", b"deep\n"),
+            stored(b"a/" * 32767, b""), stored(b"d/" * 257 + b"f.txt", b"too deep\n"),
+            stored((b"c" * 200 + b"/") * 170 + b"x.txt", b"too long\n"),
+            stored(b"last.txt", b"last\n")]
+    with open(os.path.join(out, "deep.zip"), "wb") as f:
+        f.write(build_zip(deep))
+
+    temp_like = {0: "~vz1.part", 2: "~vz3.part", 4: "~VZ5.PART", 9: "~vz10.part"}
+    names = [("sub/" + temp_like.get(i, "file%d.txt" % i)).encode() for i in range(12)]
+    with open(os.path.join(out, "tempnames.zip"), "wb") as f:
+        f.write(build_zip([stored(n, b"data of " + n) for n in names]))
 
     with open(os.path.join(out, "notzip.zip"), "wb") as f:
         f.write(b"This is not an archive at all, just some text without an end record.\n" * 3)

@@ -62,12 +62,13 @@ TEST(TargetPathFor, JoinsBaseFolderAndNameWithThePlatformDelimiter) {
   const auto Target = TargetPathFor(u"base\\", u"file.txt");
   ASSERT_TRUE(Target);
   EXPECT_EQ(Target->Path, u"base" + D + u"file.txt");
-  EXPECT_TRUE(Target->Folders.empty());
+  EXPECT_EQ(Target->FolderCount(), 0u);
   const auto Deep = TargetPathFor(u"base/", u"a\\b\\c.txt");
   ASSERT_TRUE(Deep);
   EXPECT_EQ(Deep->Path, u"base" + D + u"a" + D + u"b" + D + u"c.txt");
-  EXPECT_EQ(Deep->Folders,
-            (std::vector<String>{u"base" + D + u"a", u"base" + D + u"a" + D + u"b"}));
+  ASSERT_EQ(Deep->FolderCount(), 2u);
+  EXPECT_EQ(Deep->Folder(0), u"base" + D + u"a");
+  EXPECT_EQ(Deep->Folder(1), u"base" + D + u"a" + D + u"b");
   EXPECT_EQ(TargetPathFor(u"", u"f")->Path, u"." + D + u"f");
 }
 
@@ -76,6 +77,33 @@ TEST(TargetPathFor, RefusesAnyUnsafeComponent) {
        {u"..\\x", u"a\\..\\x", u"C:\\x", u"a\\CON\\x", u"a\\\\x", u"a\\", u"", u"a\\b.\\c"}) {
     EXPECT_FALSE(TargetPathFor(u"base", Name)) << StringToUtf8(Name);
   }
+}
+
+TEST(TargetPathFor, RefusesPathsBeyondThePlatformLimitOrTooDeep) {
+  // Base "b", a delimiter, the name and the terminating NUL: exactly at the limit, and one over.
+  const size_t Fits = MaxPathLength() - 3;
+  TPathRefusal Why = TPathRefusal::BadComponent;
+  String Long;  // 200-unit components: fewer than 256 folders on every platform
+  while (Long.size() < Fits) Long += (Long.empty() ? u"" : u"\\") + String(200, u'd');
+  Long.resize(Fits);
+  if (Long.back() == u'\\') Long.back() = u'e';
+  const auto AtLength = TargetPathFor(u"b", Long, &Why);
+  ASSERT_TRUE(AtLength);
+  EXPECT_EQ(AtLength->Path.size(), MaxPathLength() - 1);
+  EXPECT_EQ(Why, TPathRefusal::None);
+  EXPECT_FALSE(TargetPathFor(u"b", Long + u"x", &Why));
+  EXPECT_EQ(Why, TPathRefusal::TooLong);
+
+  String Deep;
+  for (size_t I = 0; I < kMaxFolderDepth; ++I) Deep += u"a\\";
+  const auto AtLimit = TargetPathFor(u"b", Deep + u"f", &Why);
+  ASSERT_TRUE(AtLimit);
+  EXPECT_EQ(AtLimit->FolderCount(), kMaxFolderDepth);
+  EXPECT_EQ(AtLimit->Folder(0), u"b" + String(1, PathDelimiter()) + u"a");
+  EXPECT_FALSE(TargetPathFor(u"b", Deep + u"a\\f", &Why));
+  EXPECT_EQ(Why, TPathRefusal::TooDeep);
+  EXPECT_FALSE(TargetPathFor(u"b", u"a\\..\\f", &Why));
+  EXPECT_EQ(Why, TPathRefusal::BadComponent);
 }
 
 TEST(MatchesSpec, WildcardsWithoutRegardToCase) {
