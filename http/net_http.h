@@ -63,6 +63,10 @@ VLM_DECLARE_EXCEPTION(ENetHTTPReplyHeadTooLarge, ENetException);
 // (and could start another header or request), so the request is refused before anything is sent.
 VLM_DECLARE_EXCEPTION(ENetHTTPInvalidRequestLine, ENetException);
 
+// A redirect from an https address to a plain http one: never followed, whatever the settings,
+// since the rest of the exchange would travel unprotected.
+VLM_DECLARE_EXCEPTION(ENetHTTPInsecureRedirect, ENetException);
+
 inline constexpr char16_t kRSUnknownProtocol[] = u"Unknown Protocol";
 inline constexpr char16_t kRSIOHandlerPropInvalid[] = u"IOHandler value is not valid";
 inline constexpr char16_t kRSTooManyHeaderLines[] = u"Too many header lines.";

@@ -3,6 +3,9 @@
 // alive) and the head itself, sent in one piece.
 #include "http/net_http.h"
 
+#include <typeinfo>
+
+#include "http/net_io_handler_tls.h"
 #include "http/net_socket_exceptions.h"
 #include "runtime/upper_case.h"
 
@@ -76,9 +79,21 @@ void TNetCustomHTTP::SelectEndpoint() {
     Disconnect();
   const int PortValue = PortNumber(FURI.Port());
   if ((!SameText(Host, FURI.Host()) || Port != PortValue) && Connected()) Disconnect();
-  // No TLS handler exists in this system, so an https URL cannot be fetched.
-  if (IsProtocol(FURI.Protocol(), u"HTTPS"))
-    throw ENetIOHandlerPropInvalid(kRSIOHandlerPropInvalid);
+  // https goes through a TLS handler. A handler made here for the other scheme is dropped (the
+  // next Connect makes the right one); one that a caller set is never used for https without TLS.
+  const bool Tls = IsProtocol(FURI.Protocol(), u"HTTPS");
+  if (FIOHandler != nullptr) {
+    const bool HandlerIsTls = dynamic_cast<const TNetIOHandlerTls*>(FIOHandler.get()) != nullptr;
+    const bool MadeHere = HandlerIsTls || typeid(*FIOHandler) == typeid(TNetIOHandlerStack);
+    if (HandlerIsTls != Tls) {
+      if (!MadeHere && Tls) throw ENetIOHandlerPropInvalid(kRSIOHandlerPropInvalid);
+      if (MadeHere) {
+        if (Connected()) Disconnect();
+        FIOHandler.reset();
+      }
+    }
+  }
+  UseTls = Tls;
   FRequest.UseProxy = TNetHTTPConnectionType::ctNormal;
   Host = FURI.Host();
   Port = PortValue;

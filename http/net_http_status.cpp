@@ -79,6 +79,11 @@ TNetCustomHTTP::TWhatsNext TNetCustomHTTP::ProcessResponse(const std::vector<int
   const bool IsRedirect =
       (Class == 3 && Code != 304) || (!FResponse.Location.empty() && Code != 201);
   if (IsRedirect) {
+    if (SameText(FURI.Protocol(), u"https") &&
+        SameText(TNetURI(FResponse.Location).Protocol(), u"http"))
+      throw ENetHTTPInsecureRedirect(u"The server " + FURI.Host() +
+                                     u" redirected a secure request to an insecure address (" +
+                                     FResponse.Location + u"); it is not followed.");
     ++FRedirectCount;
     String Location = FResponse.Location;
     String Method = FRequest.Method;

@@ -1,7 +1,7 @@
 // http/net_tcp_client.cpp -- connect and disconnect of the TCP client.
 #include "http/net_tcp_client.h"
 
-#include "http/net_io_handler_socket.h"
+#include "http/net_io_handler_tls.h"
 #include "http/net_socket_exceptions.h"
 
 namespace vlm {
@@ -40,7 +40,10 @@ void TNetTCPClientCustom::Connect() {
   if (Host.empty()) throw ENetHostRequired(String());
   if (Port == 0) throw ENetPortRequired(String());
   if (FIOHandler == nullptr) {
-    SetIOHandler(std::make_unique<TNetIOHandlerStack>());
+    if (UseTls)
+      SetIOHandler(std::make_unique<TNetIOHandlerTls>());
+    else
+      SetIOHandler(std::make_unique<TNetIOHandlerStack>());
     FIOHandler->OnStatus = OnStatus;
   }
   TNetIOHandler& H = *FIOHandler;
@@ -60,6 +63,8 @@ void TNetTCPClientCustom::Connect() {
     DoStatus(TNetStatus::hsConnected, Host);
     if (OnConnected) OnConnected(*this);
   } catch (...) {
+    if (const auto* Tls = dynamic_cast<const TNetIOHandlerTls*>(&H))
+      FLastTlsSystemCode = Tls->TlsSystemCode();
     H.Close();
     FIOHandler.reset();
     throw;

@@ -57,7 +57,11 @@ public:
   // ENetHostRequired / ENetPortRequired (empty messages) without a host or port; then the
   // settings are copied into the handler, which opens the connection; hsConnected and
   // OnConnected follow. Any failure closes the handler and releases it before propagating.
+  // Without a handler one is made: a TLS handler when UseTls is set, a plain one otherwise.
   virtual void Connect();
+
+  // The platform's code of the last refused secure connection (0 when none), for logs.
+  int64_t LastTlsSystemCode() const { return FLastTlsSystemCode; }
 
   // Settings, with the defaults of a new client.
   String Host;
@@ -71,6 +75,10 @@ public:
   int BoundPortMax = 0;
   TNetReuseSocket ReuseSocket = TNetReuseSocket::rsOSDependent;
   bool UseNagle = true;
+  bool UseTls = false;  // the handler made by Connect speaks TLS (https)
+
+protected:
+  int64_t FLastTlsSystemCode = 0;
 };
 
 }  // namespace vlm

@@ -3,6 +3,7 @@
 // wait for the runtime-engine installer keep the window alive by processing pending messages.
 // Each step reads the folder afresh from the edit, so a change typed meanwhile is seen by the
 // later steps. A step that raises ends the sequence; the application shows the error box.
+#include <cstdio>
 #include <memory>
 
 #include "app/deployment_files.h"
@@ -13,6 +14,7 @@
 #include "app/startup_options.h"
 #include "app/win32/child_process.h"
 #include "http/net_http.h"
+#include "http/tls_session.h"
 #include "ini/ini_file.h"
 #include "runtime/application.h"
 #include "runtime/file_system.h"
@@ -30,6 +32,13 @@ namespace {
 constexpr char16_t kRuntimeInstallerSwitches[] = u"/sp- /verysilent /norestart";
 constexpr char16_t kLinkName[] = u"Velmora v2";
 constexpr int kOverwriteConfirmed = 6;
+
+// "0x" and eight hexadecimal digits, as the system's status codes are written.
+String HexCode(int64_t ACode) {
+  char Text[24];
+  std::snprintf(Text, sizeof Text, "0x%08lX", static_cast<unsigned long>(ACode));
+  return Utf8ToString(Text);
+}
 
 // A sealed package must match its seal before anything of it is saved; the log says what was
 // checked either way.
@@ -87,7 +96,14 @@ void TMainForm::InstallButtonClick(TObject* /*Sender*/) {
                                const TPackageSeal& Seal = {}) {
     auto Buffer = std::make_unique<TMemoryStream>();
     NetHTTP1->MaxBodySize = MaxSize;
-    NetHTTP1->Get(Url, *Buffer);
+    try {
+      NetHTTP1->Get(Url, *Buffer);
+    } catch (const ENetTlsError& E) {
+      // The error box says what is wrong in words; the log keeps the system's code as well.
+      LogLine(u"secure connection refused: " + E.Message() + u" (system code " +
+              HexCode(NetHTTP1->LastTlsSystemCode()) + u")");
+      throw;
+    }
     if (Seal.Present()) CheckSealedPackage(Url, Seal, *Buffer);
     Buffer->SaveToFile(FileName);
   };

@@ -9,8 +9,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "http/net_http.h"
 #include "http/net_io_handler_tls.h"
 #include "http/net_socket_exceptions.h"
+#include "runtime/memory_stream.h"
+#include "tests/support/loopback_server.h"
 #include "tests/support/temp_folder.h"
 #include "tests/support/tls_test_server.h"
 
@@ -135,6 +138,47 @@ TEST_F(TlsHandler, RefusesEveryServerItMustNotTrustBeforeSendingTheRequest) {
       EXPECT_EQ(StringToUtf8(E.Message()).rfind("The server 127.0.0.1 ", 0), 0u) << C.Name;
     }
     EXPECT_EQ(Server.Received(), "") << C.Name;
+  }
+}
+
+TEST_F(TlsHandler, TheClientFetchesHttpsAndPlainHttpWithOneInstance) {
+  const TIssuedCert Leaf = IssueCert("server", Trusted, "IP:127.0.0.1");
+  TlsTestServer Secure({&Leaf, nullptr, 0, "HTTP/1.1 200 OK\r\nContent-Length: 6\r\n\r\nsecret"});
+  test::LoopbackServer Plain(
+      {test::LoopbackServer::Expect(1),
+       test::LoopbackServer::Send("HTTP/1.1 200 OK\r\nContent-Length: 5\r\n\r\nplain")});
+  TNetHTTP Client;
+  ApplyInstallerSettings(Client);
+  const String SecureUrl =
+      u"https://127.0.0.1:" + Utf8ToString(std::to_string(Secure.Port())) + u"/a";
+  const String PlainUrl = u"http://127.0.0.1:" + Utf8ToString(std::to_string(Plain.Port())) + u"/b";
+  for (const String& Url : {SecureUrl, PlainUrl, SecureUrl}) {
+    TMemoryStream Body;
+    Client.Get(Url, Body);
+    EXPECT_EQ(Body.View(), Url == PlainUrl ? "plain" : "secret") << StringToUtf8(Url);
+  }
+  EXPECT_NE(Secure.Received().find("GET /a HTTP/1.1\r\n"), std::string::npos);
+  EXPECT_EQ(Secure.Handshakes(), 2);
+}
+
+TEST_F(TlsHandler, ARedirectFromHttpsToHttpIsNeverFollowed) {
+  const TIssuedCert Leaf = IssueCert("server", Trusted, "IP:127.0.0.1");
+  TlsTestServer Secure(
+      {&Leaf, nullptr, 0,
+       "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.1:9/x\r\nContent-Length: 0\r\n\r\n"});
+  for (const bool Follow : {false, true}) {
+    TNetHTTP Client;
+    ApplyInstallerSettings(Client);
+    Client.HandleRedirects = Follow;
+    TMemoryStream Body;
+    try {
+      Client.Get(u"https://127.0.0.1:" + Utf8ToString(std::to_string(Secure.Port())) + u"/a", Body);
+      ADD_FAILURE() << "followed";
+    } catch (const ENetHTTPInsecureRedirect& E) {
+      EXPECT_EQ(E.Message(),
+                u"The server 127.0.0.1 redirected a secure request to an insecure "
+                u"address (http://127.0.0.1:9/x); it is not followed.");
+    }
   }
 }
 
