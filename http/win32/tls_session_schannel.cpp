@@ -302,7 +302,8 @@ private:
     switch (static_cast<HRESULT>(Policy.dwError)) {
       case S_OK:
       case CRYPT_E_NO_REVOCATION_CHECK:
-      case CRYPT_E_REVOCATION_OFFLINE: break;
+      case CRYPT_E_REVOCATION_OFFLINE:
+      case CERT_E_REVOCATION_FAILURE: break;  // revocation could not be learnt: tolerated
       case CERT_E_CN_NO_MATCH:
         Refuse("it is issued for another name than " + StringToUtf8(FServer), Policy.dwError);
       case CERT_E_EXPIRED: Refuse("expired on " + DayOf(Leaf->pCertInfo->NotAfter), Policy.dwError);

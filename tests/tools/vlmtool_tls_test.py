@@ -19,6 +19,7 @@ closing "N passed, M failed"; exits 1 when any check failed.
 
 import http.server
 import os
+import signal
 import ssl
 import subprocess
 import sys
@@ -72,9 +73,20 @@ class TlsServer:
             def log_message(self, *args):
                 pass
 
-        self.httpd = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
-        self.httpd.daemon_threads = True
-        self.httpd.socket = context.wrap_socket(self.httpd.socket, server_side=True)
+        class Server(http.server.ThreadingHTTPServer):
+            daemon_threads = True
+
+            def finish_request(self, request, client_address):
+                # The handshake runs in the connection's own thread, bounded, so a client that
+                # stops half-way never holds up the accepting loop or the shutdown.
+                request.settimeout(BOUND_SECONDS / 4)
+                try:
+                    request = context.wrap_socket(request, server_side=True)
+                except (ssl.SSLError, OSError):
+                    return
+                super().finish_request(request, client_address)
+
+        self.httpd = Server(("127.0.0.1", 0), Handler)
         self.port = self.httpd.server_address[1]
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
@@ -132,9 +144,18 @@ def main():
             env.update(SSL_CERT_FILE=authority[0], SSL_CERT_DIR=empty)
 
         def get(*pairs):
+            # In its own process group, so that a run that outlives the bound is ended whole
+            # (wine's processes included) and its pipes close.
             command = emulator + [tool, "get"] + [str(p) for p in pairs]
-            done = subprocess.run(command, capture_output=True, timeout=BOUND_SECONDS, env=env)
-            return done.returncode, done.stderr.decode("utf-8", "replace")
+            process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                       env=env, start_new_session=True)
+            try:
+                _, err = process.communicate(timeout=BOUND_SECONDS)
+            except subprocess.TimeoutExpired:
+                os.killpg(process.pid, signal.SIGKILL)
+                _, err = process.communicate()
+                return -1, f"no end within {BOUND_SECONDS} s"
+            return process.returncode, err.decode("utf-8", "replace")
 
         try:
             out = os.path.join(work, "out")
