@@ -140,7 +140,7 @@ def run_generator(out, menu, bases):
                PACKAGE_FILES]
     for name in SERVERS:
         command += [f"--{name}", bases[name]]
-    return subprocess.run(command, capture_output=True, timeout=60)
+    return script_checks.run_program(command, timeout=60)
 
 
 def test_generator(t):

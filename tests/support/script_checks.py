@@ -3,6 +3,9 @@ line, and the counts file through which scripts/summarize_tests.py adds them to 
 total (its path comes in the environment variable VLM_TEST_COUNTS)."""
 
 import os
+import signal
+import subprocess
+import tempfile
 
 
 class Checks:
@@ -30,3 +33,23 @@ class Checks:
             with open(counts, "w") as f:
                 f.write(summary + "\n")
         return 1 if self.failed else 0
+
+
+def run_program(command, timeout, env=None):
+    """Runs command to its end and returns a subprocess.CompletedProcess with its output as
+    bytes. The output goes through temporary files, not pipes: a program run under wine can leave
+    wine's own service processes holding its pipes open after it has ended (they start on first
+    use and outlive it), which would keep a pipe reader waiting. The command runs in a process
+    group of its own, ended whole when it outlives timeout (subprocess.TimeoutExpired follows)."""
+    with tempfile.TemporaryFile() as out, tempfile.TemporaryFile() as err:
+        process = subprocess.Popen(command, stdin=subprocess.DEVNULL, stdout=out, stderr=err,
+                                   env=env, start_new_session=True)
+        try:
+            code = process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            os.killpg(process.pid, signal.SIGKILL)
+            process.wait()
+            raise
+        out.seek(0)
+        err.seek(0)
+        return subprocess.CompletedProcess(command, code, out.read(), err.read())

@@ -41,8 +41,8 @@ class Runner(script_checks.Checks):
 
     def run(self, *args):
         """(exit code, stdout text, stderr text) of the tool."""
-        done = subprocess.run(self.emulator + [self.tool] + [str(a) for a in args],
-                              capture_output=True, timeout=300)
+        done = script_checks.run_program(self.emulator + [self.tool] + [str(a) for a in args],
+                                         timeout=300)
         return done.returncode, done.stdout.decode("utf-8", "replace"), \
             done.stderr.decode("utf-8", "replace")
 

@@ -46,7 +46,7 @@ class Runner(script_checks.Checks):
     def run(self, *args):
         """Runs the tool; returns (exit code, stdout bytes, stderr bytes)."""
         command = self.emulator + [self.tool] + [str(a) for a in args]
-        done = subprocess.run(command, capture_output=True, timeout=300)
+        done = script_checks.run_program(command, timeout=300)
         return done.returncode, done.stdout, done.stderr
 
 

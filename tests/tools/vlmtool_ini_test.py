@@ -11,7 +11,6 @@ per check and a closing "N passed, M failed"; exits 1 when any check failed.
 
 import os
 import shlex
-import subprocess
 import sys
 import tempfile
 
@@ -34,7 +33,7 @@ class Runner(script_checks.Checks):
     def run(self, *args):
         """Runs the tool; returns (exit code, stdout bytes, stderr bytes)."""
         command = self.emulator + [self.tool] + [str(a) for a in args]
-        done = subprocess.run(command, capture_output=True, env=self.env, timeout=120)
+        done = script_checks.run_program(command, timeout=120, env=self.env)
         return done.returncode, done.stdout, done.stderr
 
     def expect_output(self, name, args, stdout):

@@ -19,9 +19,7 @@ closing "N passed, M failed"; exits 1 when any check failed.
 
 import http.server
 import os
-import signal
 import ssl
-import subprocess
 import sys
 import tempfile
 import threading
@@ -133,8 +131,8 @@ def main():
 
         env = dict(os.environ)
         if trust_helper:
-            added = subprocess.run(emulator + [trust_helper, "add", authority[0]],
-                                   capture_output=True, text=True, timeout=BOUND_SECONDS)
+            added = script_checks.run_program(emulator + [trust_helper, "add", authority[0]],
+                                              timeout=BOUND_SECONDS)
             if not checks.check("the test authority is trusted in the prefix",
                                 added.returncode == 0, added.stderr):
                 return checks.finish()
@@ -144,18 +142,9 @@ def main():
             env.update(SSL_CERT_FILE=authority[0], SSL_CERT_DIR=empty)
 
         def get(*pairs):
-            # In its own process group, so that a run that outlives the bound is ended whole
-            # (wine's processes included) and its pipes close.
             command = emulator + [tool, "get"] + [str(p) for p in pairs]
-            process = subprocess.Popen(command, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                       env=env, start_new_session=True)
-            try:
-                _, err = process.communicate(timeout=BOUND_SECONDS)
-            except subprocess.TimeoutExpired:
-                os.killpg(process.pid, signal.SIGKILL)
-                _, err = process.communicate()
-                return -1, f"no end within {BOUND_SECONDS} s"
-            return process.returncode, err.decode("utf-8", "replace")
+            done = script_checks.run_program(command, timeout=BOUND_SECONDS, env=env)
+            return done.returncode, done.stderr.decode("utf-8", "replace")
 
         try:
             out = os.path.join(work, "out")
@@ -206,8 +195,8 @@ def main():
                              requests == expected, f"{requests} requests")
         finally:
             if trust_helper:
-                subprocess.run(emulator + [trust_helper, "remove", authority[0]],
-                               capture_output=True, timeout=BOUND_SECONDS)
+                script_checks.run_program(emulator + [trust_helper, "remove", authority[0]],
+                                          timeout=BOUND_SECONDS)
     return checks.finish()
 
 

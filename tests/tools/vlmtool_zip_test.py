@@ -35,7 +35,7 @@ class Runner(script_checks.Checks):
     def run(self, *args, tool=None):
         """Runs the tool; returns (exit code, stdout text lines, stderr bytes)."""
         command = self.emulator + [tool or self.tool] + [str(a) for a in args]
-        done = subprocess.run(command, capture_output=True, timeout=300)
+        done = script_checks.run_program(command, timeout=300)
         return done.returncode, done.stdout.decode("utf-8").split("\n")[:-1], done.stderr
 
     def native_path(self, path):
