@@ -4,8 +4,9 @@
 cxx=${CXX:-clang++}
 out=build/fuzz
 # AddressSanitizer and UBSan, stopping at the first finding; add -fsanitize=fuzzer to link.
+# The engine's banner names its build's source date, which the CMake build provides.
 fuzz_flags=(-std=c++20 -g -O1 -I. -fsanitize=address,undefined -fno-sanitize-recover=undefined
-            -fno-omit-frame-pointer)
+            -fno-omit-frame-pointer '-DVLM_BUILD_DATE="fuzzing"')
 
 # seed_with_engine_archives CORPUS: when CORPUS is empty, the engine's test archives below
 # 64 KiB, each twice: behind an option byte 0 (plain) and 1 (with folder names).

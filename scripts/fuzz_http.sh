@@ -44,8 +44,8 @@ seeds() {
 status=0
 for target in "${targets[@]}"; do
   echo "building $out/$target"
-  "$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer "tests/fuzz/$target.cpp" http/*.cpp runtime/*.cpp \
-    runtime/posix/*.cpp -lcrypto -o "$out/$target"
+  "$cxx" "${fuzz_flags[@]}" -fsanitize=fuzzer "tests/fuzz/$target.cpp" http/*.cpp http/posix/*.cpp \
+    runtime/*.cpp runtime/posix/*.cpp -lssl -lcrypto -o "$out/$target"
   corpus=$out/$target-corpus
   crashes=$out/$target-crashes
   mkdir -p "$corpus" "$crashes"
