@@ -18,6 +18,22 @@
 
 namespace vlm::test {
 
+// A socket listening on 127.0.0.<ALastByte> at a port the system picks, stored in APort; or
+// kNoSocketRaw when it cannot be had.
+inline SocketRaw ListenOnLoopback(int ALastByte, int& APort) {
+  SocketRaw Listener = SocketOpen(kSocketFamilyIPv4);
+  SocketAddress Any;
+  Any.Bytes[0] = 127;
+  Any.Bytes[3] = static_cast<uint8_t>(ALastByte);
+  if (Listener == kNoSocketRaw || !SocketBind(Listener, Any) || !SocketListen(Listener, 8)) {
+    SocketClose(Listener);
+    return kNoSocketRaw;
+  }
+  SocketAddress Bound;
+  if (SocketLocalAddress(Listener, Bound)) APort = Bound.Port;
+  return Listener;
+}
+
 class LoopbackServer {
 public:
   struct Step {
@@ -42,14 +58,8 @@ public:
   explicit LoopbackServer(std::vector<Step> Script, int ALastByte = 1)
       : FScript(std::move(Script)) {
     TNetStack::Acquire();
-    FListener = SocketOpen(kSocketFamilyIPv4);
-    SocketAddress Any;
-    Any.Bytes[0] = 127;
-    Any.Bytes[3] = static_cast<uint8_t>(ALastByte);
-    if (FListener == kNoSocketRaw || !SocketBind(FListener, Any) || !SocketListen(FListener, 8))
-      return;
-    SocketAddress Bound;
-    if (SocketLocalAddress(FListener, Bound)) FPort = Bound.Port;
+    FListener = ListenOnLoopback(ALastByte, FPort);
+    if (FListener == kNoSocketRaw) return;
     FThread = std::thread([this] { Run(); });
   }
 

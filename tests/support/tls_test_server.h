@@ -20,6 +20,7 @@
 
 #include "http/net_stack.h"
 #include "runtime/socket.h"
+#include "tests/support/loopback_server.h"
 
 namespace vlm::test {
 
@@ -100,14 +101,8 @@ public:
       ::SSL_CTX_set_min_proto_version(FContext.get(), TLS1_VERSION);
       ::SSL_CTX_set_max_proto_version(FContext.get(), FOptions.MaxVersion);
     }
-    FListener = SocketOpen(kSocketFamilyIPv4);
-    SocketAddress Any;
-    Any.Bytes[0] = 127;
-    Any.Bytes[3] = 1;
-    if (FListener == kNoSocketRaw || !SocketBind(FListener, Any) || !SocketListen(FListener, 8))
-      return;
-    SocketAddress Bound;
-    if (SocketLocalAddress(FListener, Bound)) FPort = Bound.Port;
+    FListener = ListenOnLoopback(1, FPort);
+    if (FListener == kNoSocketRaw) return;
     FThread = std::thread([this] { Run(); });
   }
 

@@ -44,14 +44,20 @@ protected:
     delete Folder;
   }
 
-  // Opens a handler to the server as AHost, sends the request and reads the reply's first line.
+  // Opens AHandler to the server as AHost with the read time-out ATimeoutMs and sends the request.
+  static void OpenAndRequest(TNetIOHandlerTls& AHandler, const TlsTestServer& AServer,
+                             const String& AHost = u"127.0.0.1", int ATimeoutMs = 5000) {
+    AHandler.Host = AHost;
+    AHandler.Port = AServer.Port();
+    AHandler.ReadTimeout = ATimeoutMs;
+    AHandler.Open();
+    AHandler.Write(std::string_view(kRequest));
+  }
+
+  // The request sent to the server as AHost, and the reply's first line.
   static String Exchange(const TlsTestServer& AServer, const String& AHost) {
     TNetIOHandlerTls Handler;
-    Handler.Host = AHost;
-    Handler.Port = AServer.Port();
-    Handler.ReadTimeout = 5000;
-    Handler.Open();
-    Handler.Write(std::string_view(kRequest));
+    OpenAndRequest(Handler, AServer, AHost);
     return Handler.ReadLn();
   }
 
@@ -75,11 +81,7 @@ TEST_F(TlsHandler, ReadsABodyOfManyRecordsExactly) {
   for (size_t I = 0; I < Body.size(); ++I) Body[I] = static_cast<char>(I * 131 + I / 4096);
   TlsTestServer Server({&Leaf, nullptr, 0, Body});
   TNetIOHandlerTls Handler;
-  Handler.Host = u"127.0.0.1";
-  Handler.Port = Server.Port();
-  Handler.ReadTimeout = 5000;
-  Handler.Open();
-  Handler.Write(std::string_view(kRequest));
+  OpenAndRequest(Handler, Server);
   std::string Got;
   Handler.ReadBytes(Got, static_cast<int>(Body.size()));
   EXPECT_TRUE(Got == Body);
@@ -89,11 +91,7 @@ TEST_F(TlsHandler, ASilentServerEndsInTheReadTimeOut) {
   const TIssuedCert Leaf = IssueCert("server", Trusted, "IP:127.0.0.1");
   TlsTestServer Server({&Leaf, nullptr, 0, ""});
   TNetIOHandlerTls Handler;
-  Handler.Host = u"127.0.0.1";
-  Handler.Port = Server.Port();
-  Handler.ReadTimeout = 300;
-  Handler.Open();
-  Handler.Write(std::string_view(kRequest));
+  OpenAndRequest(Handler, Server, u"127.0.0.1", 300);
   EXPECT_THROW(Handler.ReadLn(), ENetReadTimeout);
 }
 
