@@ -47,8 +47,8 @@ public:
   // Waits until Count whole request heads (each ended by an empty line) have arrived on the
   // connection.
   static Step ExpectHeads(size_t Count) { return {Step::TKind::ExpectHeads, {}, Count}; }
-  // Sends nothing for Ms milliseconds (still receiving).
-  static Step Pause(size_t Ms) { return {Step::TKind::Pause, {}, Ms}; }
+  // Stays quiet for the given number of milliseconds, still receiving.
+  static Step Pause(size_t Milliseconds) { return {Step::TKind::Pause, {}, Milliseconds}; }
   // Ends the connection from the server's side (the client sees the end of the stream).
   static Step Close() { return {Step::TKind::Close, {}, 0}; }
   // Sends nothing more until the client closes (or the bound passes).

@@ -8,7 +8,7 @@ VLMTOOL runs directly. The tool loads the zip engine library that the build puts
 Archives are made at run time with python3's zipfile and with 7z (Deflate64, ZipCrypto).
 
 Checked: the list lines (sizes, methods, CRCs, comment, folder entries, UTF-8 names), extracted
-bytes, the --events progress lines, existing files kept unless --overwrite, --dirnames, --spec,
+bytes, the --events progress lines, existing files kept unless --overwrite, --dirnames, --only,
 --test, the password box answered and cancelled, the missing-folder box, a missing engine library,
 and usage errors. Prints one line per check and a closing "N passed, M failed"; exits 1 when any
 check failed.
@@ -124,8 +124,8 @@ def test_unzip(t, folder, plain):
 
     out2 = os.path.join(folder, "out2")
     os.mkdir(out2)
-    code, lines, _ = t.run("unzip", "--dirnames", "--spec", "docs/*", plain, out2)
-    t.check("unzip --dirnames --spec: one entry in its folder",
+    code, lines, _ = t.run("unzip", "--dirnames", "--only", "docs/*", plain, out2)
+    t.check("unzip --dirnames --only: one entry in its folder",
             lines == ["result 0 1"] and read(os.path.join(out2, "docs", "readme.txt")) == big
             and sorted(os.listdir(out2)) == ["docs"], f"{lines} {os.listdir(out2)}")
 

@@ -11,7 +11,7 @@
 namespace vlm::tool {
 
 const char kUnzipUsage[] =
-    "  vlmtool unzip [--events] [--dirnames] [--overwrite] [--test] [--spec PATTERN]...\n"
+    "  vlmtool unzip [--events] [--dirnames] [--overwrite] [--test] [--only PATTERN]...\n"
     "                [--password PW] PKG DIR\n";
 
 const char* ProgressTypeName(int Order) {
@@ -49,8 +49,8 @@ int RunUnzipCommand(const Arguments& Args) {
       Options.Include(ExtrOverWrite);
     } else if (A == u"--test") {
       Options.Include(ExtrTest);
-    } else if (A == u"--spec") {
-      Patterns.push_back(Value("--spec"));
+    } else if (A == u"--only") {
+      Patterns.push_back(Value("--only"));
     } else if (A == u"--password") {
       Password = Value("--password");
     } else if (A.size() > 2 && A.compare(0, 2, u"--") == 0) {

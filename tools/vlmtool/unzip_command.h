@@ -1,5 +1,5 @@
 // tools/vlmtool/unzip_command.h -- "vlmtool unzip": extraction with the installer's zip component.
-//   unzip [--events] [--dirnames] [--overwrite] [--test] [--spec PATTERN]... [--password PW]
+//   unzip [--events] [--dirnames] [--overwrite] [--test] [--only PATTERN]... [--password PW]
 //         PKG DIR
 // A component with the installer's settings (ZipFileName PKG, FSpecArgs cleared and then the
 // patterns added, ExtrBaseDir DIR, ExtrOptions from the flags) runs Extract. Where it would open
