@@ -279,10 +279,20 @@ class Probe:
             raise DriverError(f"win_probe failed with exit code {code}")
         return [json.loads(line) for line in out.split("\n") if line.strip()]
 
-    def link(self, windows_path):
-        """{path, arguments, working_folder, description} of a shell link, or None."""
-        code, out = self.prefix.run(self.exe, "link", windows_path)
-        return json.loads(out) if code == 0 and out.strip() else None
+    def link(self, windows_path, attempts=3):
+        """{path, arguments, working_folder, description} of a shell link, or {error} when it
+        cannot be read. A failed read is tried again after a pause: a cold wine prefix has been
+        seen to fail a first read of a complete link once."""
+        info = {}
+        for attempt in range(attempts):
+            if attempt:
+                time.sleep(1)
+            code, out = self.prefix.run(self.exe, "link", windows_path)
+            lines = [line for line in out.splitlines() if line.startswith("{")]
+            info = json.loads(lines[-1]) if lines else {"error": f"exit code {code}, no output"}
+            if code == 0 and "error" not in info:
+                break
+        return info
 
     def close(self, hwnd):
         """Asks a window to close, as its title bar's close button does."""

@@ -4,7 +4,7 @@
 //   win_probe            list the windows of every process
 //   win_probe link FILE  read a shell link through the platform's shell-link object and print
 //                        {"path": ..., "arguments": ..., "working_folder": ..., "description": ...}
-//                        (exit code 1 when the link cannot be loaded)
+//                        (exit code 1 and {"error": STEP HRESULT} when it cannot be loaded)
 //   win_probe close HWND ask a window to close, as the close button of its title bar does
 #include <cstdio>
 #include <cwchar>
@@ -49,7 +49,8 @@ std::string Describe(HWND Window) {
                 static_cast<unsigned long long>(reinterpret_cast<uintptr_t>(Window)), Process,
                 Box.left, Box.top, Box.right, Box.bottom, Origin.x, Origin.y,
                 Origin.x + Client.right, Origin.y + Client.bottom,
-                IsWindowVisible(Window) ? "true" : "false", IsWindowEnabled(Window) ? "true" : "false",
+                IsWindowVisible(Window) ? "true" : "false",
+                IsWindowEnabled(Window) ? "true" : "false",
                 static_cast<unsigned long>(GetWindowLongW(Window, GWL_EXSTYLE)));
   return "\"class\": " + Json(Class) + ", \"text\": " + Json(Text) + ", " + Line;
 }
@@ -80,19 +81,26 @@ struct ComRelease {
 template <class I>
 using ComPtr = std::unique_ptr<I, ComRelease>;
 
-// Loads the link the way the shell does and prints what it starts; 1 when it cannot be read.
+// Loads the link the way the shell does and prints what it starts; on failure prints the step
+// and its HRESULT as {"error": ...} and returns 1.
 int PrintLink(const wchar_t* File) {
-  if (FAILED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED))) return 1;
-  int Result = 1;
-  {
+  HRESULT Status = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  const char* Step = "CoInitializeEx";
+  if (SUCCEEDED(Status)) {
     IShellLinkW* RawLink = nullptr;
-    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER,
-                                   IID_IShellLinkW, reinterpret_cast<void**>(&RawLink)))) {
+    Step = "CoCreateInstance";
+    Status = CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
+                              reinterpret_cast<void**>(&RawLink));
+    if (SUCCEEDED(Status)) {
       ComPtr<IShellLinkW> Link(RawLink);
       IPersistFile* RawFile = nullptr;
-      if (SUCCEEDED(Link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&RawFile)))) {
+      Step = "QueryInterface";
+      Status = Link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&RawFile));
+      if (SUCCEEDED(Status)) {
         ComPtr<IPersistFile> Persist(RawFile);
-        if (SUCCEEDED(Persist->Load(File, STGM_READ))) {
+        Step = "Load";
+        Status = Persist->Load(File, STGM_READ);
+        if (SUCCEEDED(Status)) {
           wchar_t Path[MAX_PATH] = {}, Arguments[1024] = {}, Folder[MAX_PATH] = {},
                   Description[1024] = {};
           // SLGP_RAWPATH: the stored target as written, not resolved against the disk.
@@ -100,17 +108,21 @@ int PrintLink(const wchar_t* File) {
           Link->GetArguments(Arguments, 1024);
           Link->GetWorkingDirectory(Folder, MAX_PATH);
           Link->GetDescription(Description, 1024);
-          std::printf("{\"path\": %s, \"arguments\": %s, \"working_folder\": %s, "
-                      "\"description\": %s}\n",
-                      Json(Path).c_str(), Json(Arguments).c_str(), Json(Folder).c_str(),
-                      Json(Description).c_str());
-          Result = 0;
+          std::printf(
+              "{\"path\": %s, \"arguments\": %s, \"working_folder\": %s, "
+              "\"description\": %s}\n",
+              Json(Path).c_str(), Json(Arguments).c_str(), Json(Folder).c_str(),
+              Json(Description).c_str());
         }
       }
     }
+    CoUninitialize();
   }
-  CoUninitialize();
-  return Result;
+  if (FAILED(Status)) {
+    std::printf("{\"error\": \"%s 0x%08lx\"}\n", Step, static_cast<unsigned long>(Status));
+    return 1;
+  }
+  return 0;
 }
 
 }  // namespace
