@@ -1,4 +1,4 @@
-// app/startup_options.cpp -- option flags, log channels and the base URL choice.
+// app/startup_options.cpp -- option flags and log channels.
 #include "app/startup_options.h"
 
 #include <memory>
@@ -55,12 +55,6 @@ void CloseLogChannels() {
   ConsoleChannel.reset();
   if (LogFileChannel) LogFileChannel->Close();
   LogFileChannel.reset();
-}
-
-String ServerBaseUrl() {
-  if (StartupFlags & kFlagStaging) return S(VLM_STAGING_URL);
-  if (StartupFlags & kFlagDevelopment) return S(VLM_DEVELOPMENT_URL);
-  return S(VLM_PRODUCTION_URL);
 }
 
 }  // namespace vlm

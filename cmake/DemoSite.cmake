@@ -13,23 +13,40 @@ set(VLM_STAGING_URL "http://127.0.0.1:47811/staging" CACHE STRING
 set(VLM_DEVELOPMENT_URL "http://127.0.0.2:47811" CACHE STRING
     "Base URL of the development deployment server (no trailing /)")
 
+# The same three servers over https, for the second installer the tree builds
+# (app/https/setup.exe): the demo's default and the end-to-end tests over TLS. nginx serves them
+# on their own port with a test authority's certificate.
+set(VLM_HTTPS_PRODUCTION_URL "https://127.0.0.1:47812" CACHE STRING
+    "Base URL of the production deployment server of the https installer (no trailing /)")
+set(VLM_HTTPS_STAGING_URL "https://127.0.0.1:47812/staging" CACHE STRING
+    "Base URL of the staging deployment server of the https installer (no trailing /)")
+set(VLM_HTTPS_DEVELOPMENT_URL "https://127.0.0.2:47812" CACHE STRING
+    "Base URL of the development deployment server of the https installer (no trailing /)")
+
 set(VLM_DEMO_SITE_DIR ${CMAKE_BINARY_DIR}/demo-site)
+set(VLM_DEMO_HTTPS_SITE_DIR ${CMAKE_BINARY_DIR}/demo-site-https)
 
 if(WIN32)
   find_package(Python3 REQUIRED COMPONENTS Interpreter)
   file(GLOB_RECURSE VlmDemoPackageFiles CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/demo/package/*)
   # site.json is written last, so its date says when the whole site was complete.
-  add_custom_command(
-    OUTPUT ${VLM_DEMO_SITE_DIR}/site.json
-    COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/demo/make_demo_site.py
-            --out ${VLM_DEMO_SITE_DIR}
-            --menu-exe $<TARGET_FILE:vlmv2menu>
-            --package-files ${PROJECT_SOURCE_DIR}/demo/package
-            --production ${VLM_PRODUCTION_URL}
-            --staging ${VLM_STAGING_URL}
-            --development ${VLM_DEVELOPMENT_URL}
-    DEPENDS vlmv2menu ${PROJECT_SOURCE_DIR}/demo/make_demo_site.py ${VlmDemoPackageFiles}
-    COMMENT "Building the demo deployment site in ${VLM_DEMO_SITE_DIR}"
-    VERBATIM)
-  add_custom_target(demo_site ALL DEPENDS ${VLM_DEMO_SITE_DIR}/site.json)
+  function(vlm_add_demo_site Target Folder Production Staging Development)
+    add_custom_command(
+      OUTPUT ${Folder}/site.json
+      COMMAND ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/demo/make_demo_site.py
+              --out ${Folder}
+              --menu-exe $<TARGET_FILE:vlmv2menu>
+              --package-files ${PROJECT_SOURCE_DIR}/demo/package
+              --production ${Production}
+              --staging ${Staging}
+              --development ${Development}
+      DEPENDS vlmv2menu ${PROJECT_SOURCE_DIR}/demo/make_demo_site.py ${VlmDemoPackageFiles}
+      COMMENT "Building the demo deployment site in ${Folder}"
+      VERBATIM)
+    add_custom_target(${Target} ALL DEPENDS ${Folder}/site.json)
+  endfunction()
+  vlm_add_demo_site(demo_site ${VLM_DEMO_SITE_DIR} ${VLM_PRODUCTION_URL} ${VLM_STAGING_URL}
+                    ${VLM_DEVELOPMENT_URL})
+  vlm_add_demo_site(demo_site_https ${VLM_DEMO_HTTPS_SITE_DIR} ${VLM_HTTPS_PRODUCTION_URL}
+                    ${VLM_HTTPS_STAGING_URL} ${VLM_HTTPS_DEVELOPMENT_URL})
 endif()

@@ -5,7 +5,8 @@ scripts/deploy_server.py in the tests).
     make_demo_site.py --out DIR --menu-exe FILE --package-files DIR
                       --production URL --staging URL --development URL [--release VERSION]
 
-Three servers, each named by its base URL (http://ADDRESS[:PORT][/PATH], no trailing "/"). For
+Three servers, each named by its base URL (http://ADDRESS[:PORT][/PATH] or https://..., no
+trailing "/"; all three of one scheme, as one setup.exe is built for one of them). For
 each one the site holds, in DIR/ADDRESS/PATH/:
 
   deploy.vlm     the deployment descriptor: INI text with CR LF line ends whose section
@@ -49,8 +50,8 @@ class SiteError(Exception):
 def server_place(name, base_url):
     """(address, path segments) of a base URL; raises SiteError when the site cannot serve it."""
     parts = urllib.parse.urlsplit(base_url)
-    if parts.scheme != "http":
-        raise SiteError(f"{name}: base URL {base_url!r} is not an http URL")
+    if parts.scheme not in ("http", "https"):
+        raise SiteError(f"{name}: base URL {base_url!r} is not an http or https URL")
     if parts.username or parts.password or parts.query or parts.fragment:
         raise SiteError(f"{name}: base URL {base_url!r} carries user, query or fragment")
     if base_url.endswith("/"):
@@ -139,6 +140,8 @@ def build_site(out, menu_exe, files_root, bases, version):
                for name, (address, segments) in places.items()}
     if len(set(folders.values())) != len(folders):
         raise SiteError("two servers share one base URL")
+    if len({urllib.parse.urlsplit(url).scheme for url in bases.values()}) != 1:
+        raise SiteError("the base URLs mix http and https")
     if not os.path.isfile(menu_exe):
         raise SiteError(f"menu program {menu_exe!r} does not exist")
     if not os.path.isdir(files_root):

@@ -187,7 +187,8 @@ def test_generator(t):
                 and not os.path.exists(missing_out), f"{done.returncode} {done.stderr!r}")
 
         for name, url, why in (("production", "http://10.0.0.1:5555", "not loopback"),
-                               ("production", "https://127.0.0.1", "not http"),
+                               ("production", "ftp://127.0.0.1", "not http"),
+                               ("production", "https://127.0.0.1:5555", "schemes mixed"),
                                ("staging", "http://127.0.0.1:5555/a/", "trailing slash"),
                                ("staging", "http://127.0.0.1:5555/../x", "climbs out"),
                                ("development", "http://localhost:5555", "not an address"),

@@ -7,8 +7,10 @@ Serves a small site made here (different files for 127.0.0.1 and 127.0.0.2) on a
 both addresses, and checks: bytes exactly, three requests over one kept-alive connection, each
 address its own folder, 404 for a missing file and for folders (no listing), the access log read
 back, the written files confined to the work folder, and that stopping leaves no nginx process of
-this work folder. Then a port held by another socket and a missing nginx, each refused with one
-clear message. Every wait is bounded.
+this work folder. Over TLS (a test authority made by openssl): both addresses verified by a
+client that trusts only that authority, over TLS 1.2 and 1.3, a redirect and a cookie sent back
+in the log; a client trusting no one refused without a logged request. Then a port held by
+another socket and a missing nginx, each refused with one clear message. Every wait is bounded.
 
 Prints one line per check and a closing "N passed, M failed"; exits 1 when any check failed.
 """
@@ -17,6 +19,7 @@ import http.client
 import os
 import re
 import socket
+import ssl
 import sys
 import tempfile
 
@@ -24,6 +27,7 @@ sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
 import nginx_site  # noqa: E402
 import script_checks  # noqa: E402
+import test_certificates  # noqa: E402
 
 BOUND_SECONDS = 10
 DESCRIPTOR = b"[vlmv2menu]\r\nURL=http://127.0.0.1/vlmv2menu.pkg\r\n"
@@ -77,12 +81,17 @@ def alive(pid):
         return False
 
 
-def get(port, path, address="127.0.0.1"):
-    connection = http.client.HTTPConnection(address, port, timeout=BOUND_SECONDS)
+def get(port, path, address="127.0.0.1", context=None, headers=None):
+    if context:
+        connection = http.client.HTTPSConnection(address, port, timeout=BOUND_SECONDS,
+                                                 context=context)
+    else:
+        connection = http.client.HTTPConnection(address, port, timeout=BOUND_SECONDS)
     try:
-        connection.request("GET", path)
+        connection.request("GET", path, headers=headers or {})
         reply = connection.getresponse()
-        return reply.status, reply.read()
+        return reply.status, reply.read(), reply.getheader("Location"), reply.getheader(
+            "Set-Cookie")
     finally:
         connection.close()
 
@@ -112,15 +121,15 @@ def test_serving(t, site, work):
                     (200, "application/octet-stream", STAGING)],
                 [(r[0], r[1], len(r[2])) for r in replies])
 
-        status, body = get(port, "/deploy.vlm", "127.0.0.2")
+        status, body = get(port, "/deploy.vlm", "127.0.0.2")[:2]
         t.check("127.0.0.2 serves its own folder", (status, body) == (200, DEVELOPMENT),
                 f"{status} {body!r}")
-        status, _ = get(port, "/vlmv2menu.pkg", "127.0.0.2")
+        status, _ = get(port, "/vlmv2menu.pkg", "127.0.0.2")[:2]
         t.check("127.0.0.2 does not serve 127.0.0.1's files", status == 404, status)
-        status, _ = get(port, "/release.inf")
+        status, _ = get(port, "/release.inf")[:2]
         t.check("a missing file gives 404", status == 404, status)
         for path in ("/", "/staging/", "/staging"):
-            status, body = get(port, path)
+            status, body = get(port, path)[:2]
             t.check(f"folder {path} gives 404 and no listing",
                     status == 404 and b"deploy.vlm" not in body, f"{status} {body[:80]!r}")
 
@@ -150,6 +159,43 @@ def test_serving(t, site, work):
             not any(alive(pid) and nginx_site.alive_nginx(pid) for pid in pids)
             and nginx_processes(server.config) == [], pids)
     t.check("stop closes the port", not nginx_site.accepts("127.0.0.1", port))
+
+
+def test_tls(t, site, work):
+    certs = os.path.join(work, "certs")
+    authority = test_certificates.make_authority(certs, "nginx site test authority")
+    served = test_certificates.issue(certs, "server", authority, "IP:127.0.0.1,IP:127.0.0.2")
+    tls = nginx_site.Tls(*served)
+    port = free_port()
+    redirect = f"http://127.0.0.1:{port}/deploy.vlm"
+    server = nginx_site.NginxSite(site, os.path.join(work, "nginx"), port, tls=tls,
+                                  redirects={"/moved": redirect}, cookie="sid=7; Secure; Path=/")
+    with server:
+        for version in (ssl.TLSVersion.TLSv1_2, ssl.TLSVersion.TLSv1_3):
+            context = ssl.create_default_context(cafile=authority[0])
+            context.minimum_version = context.maximum_version = version
+            results = [get(port, path, address, context, {"Cookie": "sid=7"})
+                       for path, address in (("/vlmv2menu.pkg", "127.0.0.1"),
+                                             ("/deploy.vlm", "127.0.0.2"))]
+            t.check(f"TLS: {version.name}: each address's file, verified by name",
+                    [r[:2] for r in results] == [(200, PACKAGE), (200, DEVELOPMENT)],
+                    [r[0] for r in results])
+            t.check(f"TLS: {version.name}: the cookie is set on every reply",
+                    all(r[3] == "sid=7; Secure; Path=/" for r in results), results[0][3])
+        status, _, location, _ = get(port, "/moved", context=ssl.create_default_context(
+            cafile=authority[0]))
+        t.check("TLS: a redirect answers 302 with its URL", (status, location) == (302, redirect),
+                (status, location))
+        logged = len(server.requests())
+        try:
+            get(port, "/deploy.vlm", context=ssl.create_default_context(cafile=served[0]))
+            refused = False
+        except ssl.SSLError:
+            refused = True
+        t.check("TLS: a client without the authority refuses the server", refused)
+        requests = server.requests()
+        t.check("TLS: the refused handshake logs no request, the others their cookie",
+                len(requests) == logged == 5 and requests[0].cookie == "sid=7", requests)
 
 
 def test_refusals(t, site, work):
@@ -183,6 +229,7 @@ def main():
         site = os.path.join(folder, "site")
         make_site(site)
         test_serving(t, site, os.path.join(folder, "work"))
+        test_tls(t, site, os.path.join(folder, "tls"))
         test_refusals(t, site, os.path.join(folder, "refused"))
     return t.finish()
 

@@ -553,9 +553,10 @@ class SetupRun:
             Screen.click(*self.dialog_button_center(dialog, 1 if yes else 0))
 
     def wait_message_box(self, seconds=30, exclude=()):
-        """A standard message box of the program: the window and its texts."""
+        """A standard message box of the program: the window and its texts, once its buttons
+        are there (the box window exists a moment before its texts and buttons)."""
         return self.wait_window(lambda w: w["class"] == MESSAGE_BOX_CLASS and
-                                w["hwnd"] not in exclude, seconds)
+                                w["hwnd"] not in exclude and self.box_buttons(w), seconds)
 
     @staticmethod
     def box_message(box):
@@ -611,3 +612,36 @@ def copy_setup(prefix, setup_exe, folder):
     os.makedirs(host)
     shutil.copyfile(setup_exe, os.path.join(host, "setup.exe"))
     return host, prefix.windows_path(os.path.join(host, "setup.exe"))
+
+
+class TrustedAuthority:
+    """A test certificate authority made with openssl in folder (tests/support/
+    test_certificates.py) and trusted in the prefix's current-user Root store by trust_test_ca.exe
+    for the length of a "with" block; never the machine's store. issue() makes server
+    certificates; served() is the usual one, for localhost, 127.0.0.1 and 127.0.0.2 as names and
+    as addresses, so that a client matching either form accepts it."""
+
+    SERVED_NAMES = "DNS:localhost,DNS:127.0.0.1,DNS:127.0.0.2,IP:127.0.0.1,IP:127.0.0.2"
+
+    def __init__(self, prefix, helper, folder, name="Velmora test authority"):
+        import test_certificates  # tests/support, on the caller's path
+        self._certificates = test_certificates
+        self.prefix, self.helper, self.folder, self.name = prefix, helper, folder, name
+        self.pair = test_certificates.make_authority(folder, name)
+        self.certificate = self.pair[0]
+
+    def issue(self, name, alt_names, start="-1d", end="+30d", authority=None):
+        return self._certificates.issue(self.folder, name, authority or self.pair, alt_names,
+                                        start, end)
+
+    def served(self):
+        return self.issue("server", self.SERVED_NAMES)
+
+    def __enter__(self):
+        code, _ = self.prefix.run(self.helper, "add", self.prefix.windows_path(self.certificate))
+        if code != 0:
+            raise DriverError(f"trust_test_ca could not add {self.certificate} (exit code {code})")
+        return self
+
+    def __exit__(self, *exc):
+        self.prefix.run(self.helper, "remove", self.prefix.windows_path(self.certificate))

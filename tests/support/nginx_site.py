@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """tests/support/nginx_site.py -- serves a deployment site with nginx on loopback.
 
-    nginx_site.py --site DIR --work DIR [--port 47811]     (serves until Ctrl-C)
+    nginx_site.py --site DIR --work DIR [--port 47811] [--tls CERT KEY]   (serves until Ctrl-C)
 
 A site folder holds one folder per loopback address, as demo/make_demo_site.py lays it out:
 DIR/127.0.0.1/ answers requests that reach 127.0.0.1, DIR/127.0.0.2/ those that reach
@@ -21,7 +21,13 @@ What the configuration says:
     descriptor, package and release information over one connection;
   - an access log with one line per request, flushed at once:
         <local ip>:<port> <client ip>:<port> <connection number> "<request line>" <status> <bytes>
-    requests() reads it back as (address, request line, status, client, connection).
+        "<Cookie header or ->"
+    requests() reads it back as (address, request line, status, client, connection, cookie).
+  - with a Tls(certificate chain, key[, protocols, ciphers]): https instead of http on the port
+    (TLS 1.2 and 1.3 unless told otherwise; the tests also set old protocols to see them
+    refused). A TLS handshake that fails never becomes a request, so it is not in the access log.
+  - redirects {path: URL} answer that exact path with "302 Found" to URL; a cookie, when given,
+    is sent with every reply as a Set-Cookie header (to see which requests carry it back).
   - run by root, nginx hands requests to worker processes under the "user" directive's account
     (nobody when none is named), which often cannot read a build tree. The workers then run as
     the owner of the site folder: the account that made the files can read them, and no account
@@ -55,11 +61,15 @@ DEFAULT_ADDRESSES = ("127.0.0.1", "127.0.0.2")
 NGINX_SEARCH = os.pathsep.join([os.environ.get("PATH", ""), "/usr/sbin", "/usr/local/sbin"])
 TEMP_PATHS = ("client_body", "proxy", "fastcgi", "uwsgi", "scgi")
 LOG_FORMAT = ('$server_addr:$server_port $remote_addr:$remote_port $connection '
-              '"$request" $status $body_bytes_sent')
-LOG_LINE = re.compile(r'^([\d.]+):\d+ (\S+) (\d+) "(.*)" (\d{3}) \d+$')
+              '"$request" $status $body_bytes_sent "$http_cookie"')
+LOG_LINE = re.compile(r'^([\d.]+):\d+ (\S+) (\d+) "(.*)" (\d{3}) \d+ "(.*)"$')
 BIND_TAKEN = re.compile(r"bind\(\) to ([\d.]+):\d+ failed \(\d+: Address already in use\)")
 
-Request = collections.namedtuple("Request", "address line status client connection")
+Request = collections.namedtuple("Request", "address line status client connection cookie")
+# How a site is served over TLS: the certificate file (the server's certificate, then any
+# authority certificates sent along), its key, nginx's ssl_protocols and, when set, ssl_ciphers.
+Tls = collections.namedtuple("Tls", "certificate key protocols ciphers",
+                             defaults=("TLSv1.2 TLSv1.3", None))
 
 
 class NginxError(Exception):
@@ -130,8 +140,12 @@ def alive_nginx(pid):
 class NginxSite:
     """nginx serving a site folder on loopback for the length of a "with" block."""
 
-    def __init__(self, site, work, port=47811, addresses=DEFAULT_ADDRESSES):
+    def __init__(self, site, work, port=47811, addresses=DEFAULT_ADDRESSES, tls=None,
+                 redirects=None, cookie=None):
         self.site = os.path.abspath(site)
+        self.tls = tls
+        self.redirects = dict(redirects or {})
+        self.cookie = cookie
         self.work = os.path.abspath(work)
         self.port = port
         self.addresses = list(addresses)
@@ -173,14 +187,29 @@ class NginxSite:
                   f"    access_log {w('access.log')} requests;"]
         for address in self.addresses:
             lines += ["", "    server {",
-                      f"        listen {address}:{self.port};",
-                      f"        root {quoted(os.path.join(self.site, address))};",
-                      "        location / {",
+                      f"        listen {address}:{self.port}{' ssl' if self.tls else ''};",
+                      f"        root {quoted(os.path.join(self.site, address))};"]
+            lines += self._tls_lines()
+            if self.cookie:
+                lines.append(f"        add_header Set-Cookie {quoted(self.cookie)} always;")
+            for path, url in sorted(self.redirects.items()):
+                lines.append(f"        location = {quoted(path)} {{ return 302 {quoted(url)}; }}")
+            lines += ["        location / {",
                       "            try_files $uri =404;",
                       "        }",
                       "    }"]
         lines.append("}")
         return "\n".join(lines) + "\n"
+
+    def _tls_lines(self):
+        if not self.tls:
+            return []
+        lines = [f"        ssl_certificate {quoted(os.path.abspath(self.tls.certificate))};",
+                 f"        ssl_certificate_key {quoted(os.path.abspath(self.tls.key))};",
+                 f"        ssl_protocols {self.tls.protocols};"]
+        if self.tls.ciphers:
+            lines.append(f"        ssl_ciphers {quoted(self.tls.ciphers)};")
+        return lines
 
     def start(self):
         nginx = find_nginx()
@@ -269,7 +298,7 @@ class NginxSite:
                 match = LOG_LINE.match(line)
                 if match:
                     out.append(Request(match.group(1), match.group(4), int(match.group(5)),
-                                       match.group(2), int(match.group(3))))
+                                       match.group(2), int(match.group(3)), match.group(6)))
         return out
 
 
@@ -278,10 +307,13 @@ def main():
     parser.add_argument("--site", required=True, help="folder with one folder per address")
     parser.add_argument("--work", required=True, help="folder for the configuration and logs")
     parser.add_argument("--port", type=int, default=47811)
+    parser.add_argument("--tls", nargs=2, metavar=("CERT", "KEY"),
+                        help="serve https with this certificate (chain) and key")
     args = parser.parse_args()
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(0))
     try:
-        with NginxSite(args.site, args.work, args.port) as site:
+        tls = Tls(*args.tls) if args.tls else None
+        with NginxSite(args.site, args.work, args.port, tls=tls) as site:
             print(f"nginx on {', '.join(site.addresses)} port {site.port}, serving {site.site}; "
                   f"configuration {site.config}; Ctrl-C stops it", flush=True)
             site.process.wait()
