@@ -24,14 +24,15 @@ build_tools=(cmake:cmake ninja:ninja-build python3:python3 git:git
   x86_64-w64-mingw32-g++-posix:g++-mingw-w64-x86-64-posix
   x86_64-w64-mingw32-windres:binutils-mingw-w64-x86-64)
 build_files=(/usr/x86_64-w64-mingw32/lib/libz.a:libz-mingw-w64-dev)
-window_files=(/usr/lib/wine/wine64:wine64)
+# wine's TLS (https) loads GnuTLS, which the wine packages only recommend.
+window_files=(/usr/lib/wine/wine64:wine64 /usr/lib/x86_64-linux-gnu/libgnutls.so.30:libgnutls30)
 window_tools=(wine:wine wineserver:wine Xvfb:xvfb xauth:xauth xdotool:xdotool
   xwininfo:x11-utils import:imagemagick convert:imagemagick)
 test_tools=(g++:g++ i686-w64-mingw32-g++-posix:g++-mingw-w64-i686-posix 7z:p7zip-full
   bsdtar:libarchive-tools nginx:nginx curl:curl osslsigncode:osslsigncode openssl:openssl)
 test_files=(/usr/src/googletest/CMakeLists.txt:googletest /usr/include/zlib.h:zlib1g-dev
   /usr/include/openssl/evp.h:libssl-dev)
-demo_tools=(nginx:nginx)  # serves the demo deployment site
+demo_tools=(nginx:nginx openssl:openssl)  # serves the demo site; makes its certificates
 
 case $job in
   build) tools=("${build_tools[@]}"); files=("${build_files[@]}"); prefix= ;;

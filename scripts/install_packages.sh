@@ -10,6 +10,7 @@ packages=(
   g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix      # Windows x86-64 and x86 builds
   libz-mingw-w64-dev binutils-mingw-w64-x86-64
   wine wine64 xvfb xauth xdotool x11-utils imagemagick      # running and looking at Windows builds
+  libgnutls30                                               # wine's TLS (only recommended by wine)
   fonts-wine fonts-liberation                               # Tahoma, and an Arial twin
   clang libclang-rt-14-dev                                  # fuzzing
   p7zip-full libarchive-tools nginx curl                    # real peers for archives and HTTP

@@ -2,13 +2,18 @@
 """tests/e2e/demo_run.py -- the README demo: one real installation of the demo product from the
 loopback demo deployment site, by setup.exe under wine (started by scripts/demo.sh).
 
-    demo_run.py --build DIR [--interactive]
+    demo_run.py --build DIR [--http] [--interactive]
 
-DIR is the win64 build folder (setup.exe, win_probe.exe, demo-site/). The programs run in the
-prefix DIR/demo-wineprefix; setup.exe is copied to C:\\demo in it and installs into c:\\vlmv2
-(both emptied first, so every demo is a first installation). nginx serves DIR/demo-site on
-loopback for the length of the demo (tests/support/nginx_site.py; its configuration and logs are
-in DIR/demo-work/nginx/), and is stopped at the end, also when the demo fails or is interrupted.
+DIR is the win64 build folder. By default the demo runs over https, as a publisher should set up
+a site: the installer built for the https servers (DIR/app/https/setup.exe) and its site
+(DIR/demo-site-https/), served with a certificate issued by a demo authority that openssl makes
+in DIR/demo-work/certs/ and that trust_test_ca.exe trusts in the demo's wine prefix for the length
+of the demo (never the machine's store). With --http: DIR/app/setup.exe and DIR/demo-site/ over
+plain http. The programs run in the prefix DIR/demo-wineprefix; setup.exe is copied to C:\\demo
+in it and installs into c:\\vlmv2 (both emptied first, so every demo is a first installation).
+nginx serves the site on loopback for the length of the demo (tests/support/nginx_site.py; its
+configuration and logs are in DIR/demo-work/nginx/), and is stopped at the end, also when the
+demo fails or is interrupted.
 Before setup.exe starts, "vlmtool check" (DIR/tools/vlmtool.exe) checks the site live, as a
 publisher would before a release, and its report is printed.
 
@@ -21,6 +26,7 @@ Exits 1 when the installation did not finish.
 """
 
 import argparse
+import contextlib
 import json
 import os
 import shutil
@@ -66,13 +72,15 @@ def wait_outcome(run):
 def main():
     parser = argparse.ArgumentParser(description="Runs the setup demo.")
     parser.add_argument("--build", required=True)
+    parser.add_argument("--http", action="store_true", help="plain http instead of https")
     parser.add_argument("--interactive", action="store_true")
     args = parser.parse_args()
     build = os.path.abspath(args.build)
-    site = os.path.join(build, "demo-site")
+    site = os.path.join(build, "demo-site" if args.http else "demo-site-https")
     with open(os.path.join(site, "site.json")) as f:
         servers = {s["name"]: s for s in json.load(f)["servers"]}
-    port = urllib.parse.urlsplit(servers["production"]["base_url"]).port or 80
+    production = urllib.parse.urlsplit(servers["production"]["base_url"])
+    port = production.port or (443 if production.scheme == "https" else 80)
     work = os.path.join(build, "demo-work")
     shutil.rmtree(work, ignore_errors=True)
     os.makedirs(work)
@@ -89,12 +97,24 @@ def main():
     for link in links:
         if os.path.exists(link):
             os.remove(link)
-    exe_folder, exe = drv.copy_setup(prefix, os.path.join(build, "app", "setup.exe"), "demo")
+    setup = os.path.join(build, "app", *([] if args.http else ["https"]), "setup.exe")
+    exe_folder, exe = drv.copy_setup(prefix, setup, "demo")
     shot = os.path.join(work, "setup-done.png")
 
     addresses = sorted({s["address"] for s in servers.values()})
-    with nginx_site.NginxSite(site, os.path.join(work, "nginx"), port, addresses) as server:
-        print(f"== nginx on {', '.join(addresses)} port {port}, serving {site}", flush=True)
+    with contextlib.ExitStack() as stack:
+        tls = None
+        if not args.http:
+            authority = stack.enter_context(drv.TrustedAuthority(
+                prefix, os.path.join(build, "tests", "e2e", "trust_test_ca.exe"),
+                os.path.join(work, "certs"), "Velmora demo authority"))
+            tls = nginx_site.Tls(*authority.served())
+            print(f"== the demo authority {authority.certificate} is trusted in the prefix for "
+                  "the demo", flush=True)
+        server = stack.enter_context(nginx_site.NginxSite(
+            site, os.path.join(work, "nginx"), port, addresses, tls=tls))
+        print(f"== nginx on {', '.join(addresses)} port {port} ({'https' if tls else 'http'}), "
+              f"serving {site}", flush=True)
         # The publisher's last step before users meet the site: check it live.
         base = servers["production"]["base_url"]
         code, out = prefix.run(os.path.join(build, "tools", "vlmtool.exe"), "check", "--timeout",
@@ -147,7 +167,7 @@ def main():
                   f"{info.get('arguments')!r}  working folder {info.get('working_folder')!s}")
     if not made:
         print("  (none)")
-    print("\nRequests the deployment server answered:")
+    print(f"\nRequests the deployment server answered (over {production.scheme}):")
     print("\n".join(f"  {r.address}  {r.line}  {r.status}" for r in requests) or "  (none)")
     if shot:
         print(f"\nScreenshot of the window: {shot}")
