@@ -553,10 +553,11 @@ class SetupRun:
             Screen.click(*self.dialog_button_center(dialog, 1 if yes else 0))
 
     def wait_message_box(self, seconds=30, exclude=()):
-        """A standard message box of the program: the window and its texts, once its buttons
-        are there (the box window exists a moment before its texts and buttons)."""
+        """A standard message box of the program: the window and its texts, once its message
+        and buttons are there (the box window exists a moment before its texts and buttons)."""
         return self.wait_window(lambda w: w["class"] == MESSAGE_BOX_CLASS and
-                                w["hwnd"] not in exclude and self.box_buttons(w), seconds)
+                                w["hwnd"] not in exclude and self.box_buttons(w) and
+                                self.box_message(w), seconds)
 
     @staticmethod
     def box_message(box):
