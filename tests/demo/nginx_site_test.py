@@ -22,6 +22,7 @@ import socket
 import ssl
 import sys
 import tempfile
+import time
 
 sys.dont_write_bytecode = True  # no __pycache__ in the source tree
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
@@ -97,6 +98,7 @@ def get(port, path, address="127.0.0.1", context=None, headers=None):
 
 
 def test_serving(t, site, work):
+    started = time.time() - 1  # nginx's clock has millisecond steps
     port = free_port()
     server = nginx_site.NginxSite(site, work, port)
     with server:
@@ -155,6 +157,9 @@ def test_serving(t, site, work):
     t.check("the log shows the kept-alive requests on one connection",
             len({(r.client, r.connection) for r in requests[:3]}) == 1
             and requests[3].connection != requests[0].connection, requests[:4])
+    t.check("the log's end times follow the requests, within this test",
+            all(started <= r.end - r.duration <= r.end <= time.time() for r in requests)
+            and [r.end for r in requests] == sorted(r.end for r in requests), requests[:2])
     t.check("stop leaves no nginx process of this work folder",
             not any(alive(pid) and nginx_site.alive_nginx(pid) for pid in pids)
             and nginx_processes(server.config) == [], pids)

@@ -21,8 +21,9 @@ What the configuration says:
     descriptor, package and release information over one connection;
   - an access log with one line per request, flushed at once:
         <local ip>:<port> <client ip>:<port> <connection number> "<request line>" <status> <bytes>
-        "<Cookie header or ->"
-    requests() reads it back as (address, request line, status, client, connection, cookie).
+        "<Cookie header or ->" <end, seconds since the epoch> <duration, seconds>
+    requests() reads it back as (address, request line, status, client, connection, cookie,
+    end, duration); end and duration have millisecond steps (the benchmarks' phases).
   - with a Tls(certificate chain, key[, protocols, ciphers]): https instead of http on the port
     (TLS 1.2 and 1.3 unless told otherwise; the tests also set old protocols to see them
     refused). A TLS handshake that fails never becomes a request, so it is not in the access log.
@@ -61,11 +62,12 @@ DEFAULT_ADDRESSES = ("127.0.0.1", "127.0.0.2")
 NGINX_SEARCH = os.pathsep.join([os.environ.get("PATH", ""), "/usr/sbin", "/usr/local/sbin"])
 TEMP_PATHS = ("client_body", "proxy", "fastcgi", "uwsgi", "scgi")
 LOG_FORMAT = ('$server_addr:$server_port $remote_addr:$remote_port $connection '
-              '"$request" $status $body_bytes_sent "$http_cookie"')
-LOG_LINE = re.compile(r'^([\d.]+):\d+ (\S+) (\d+) "(.*)" (\d{3}) \d+ "(.*)"$')
+              '"$request" $status $body_bytes_sent "$http_cookie" $msec $request_time')
+LOG_LINE = re.compile(r'^([\d.]+):\d+ (\S+) (\d+) "(.*)" (\d{3}) \d+ "(.*)" ([\d.]+) ([\d.]+)$')
 BIND_TAKEN = re.compile(r"bind\(\) to ([\d.]+):\d+ failed \(\d+: Address already in use\)")
 
-Request = collections.namedtuple("Request", "address line status client connection cookie")
+Request = collections.namedtuple("Request",
+                                 "address line status client connection cookie end duration")
 # How a site is served over TLS: the certificate file (the server's certificate, then any
 # authority certificates sent along), its key, nginx's ssl_protocols and, when set, ssl_ciphers.
 Tls = collections.namedtuple("Tls", "certificate key protocols ciphers",
@@ -298,7 +300,8 @@ class NginxSite:
                 match = LOG_LINE.match(line)
                 if match:
                     out.append(Request(match.group(1), match.group(4), int(match.group(5)),
-                                       match.group(2), int(match.group(3)), match.group(6)))
+                                       match.group(2), int(match.group(3)), match.group(6),
+                                       float(match.group(7)), float(match.group(8))))
         return out
 
 
