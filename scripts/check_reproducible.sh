@@ -1,6 +1,6 @@
 #!/bin/bash
-# scripts/check_reproducible.sh -- builds the shipped Windows binaries (setup.exe, vlmzip190.dll,
-# vlmtool.exe) of the current commit twice, in two fresh checkouts at different paths, one after
+# scripts/check_reproducible.sh -- builds the shipped Windows binaries (setup.exe for http and for
+# https, vlmzip190.dll, vlmtool.exe) of the current commit twice, in two fresh checkouts at different paths, one after
 # the other, and compares their SHA-256 sums. Prints both sets of sums and one verdict line; exits
 # 1 when any file differs. Uncommitted changes are not part of the check. Takes two release builds
 # of the Windows tree (about 4 minutes on 2 cores). Not part of the test run.
@@ -19,7 +19,7 @@ if [ -n "$(git status --porcelain --untracked-files=no)" ]; then
   echo "note: uncommitted changes are not checked; building commit ${commit:0:12}"
 fi
 
-binaries=(app/setup.exe zip/engine/vlmzip190.dll tools/vlmtool.exe)
+binaries=(app/setup.exe app/https/setup.exe zip/engine/vlmzip190.dll tools/vlmtool.exe)
 
 # build <checkout folder>: a clean checkout of the commit, configured and built for release.
 build() {
@@ -29,7 +29,7 @@ build() {
   cmake -S "$tree" -B "$tree/out" -G Ninja \
     -DCMAKE_TOOLCHAIN_FILE="$tree/cmake/toolchain-mingw64.cmake" \
     -DCMAKE_BUILD_TYPE=Release -DVLM_BUILD_TESTS=OFF >/dev/null
-  cmake --build "$tree/out" --target setup vlmzip190 vlmtool -j 2 >/dev/null
+  cmake --build "$tree/out" --target setup setup_https vlmzip190 vlmtool -j 2 >/dev/null
 }
 
 sums() {  # sums <build folder>: "sha256  name" per shipped binary
