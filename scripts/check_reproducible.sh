@@ -1,9 +1,10 @@
 #!/bin/bash
 # scripts/check_reproducible.sh -- builds the shipped Windows binaries (setup.exe for http and for
 # https, vlmzip190.dll, vlmtool.exe) of the current commit twice, in two fresh checkouts at
-# different paths, one after the other, and compares their SHA-256 sums. Prints both sets of sums and one verdict line; exits
-# 1 when any file differs. Uncommitted changes are not part of the check. Takes two release builds
-# of the Windows tree (about 4 minutes on 2 cores). Not part of the test run.
+# different paths, one after the other, and compares their SHA-256 sums. Prints both sets of sums
+# and one verdict line; exits 1 when any file differs. Uncommitted changes are not part of the
+# check. Takes two release builds of the Windows tree (about 4 minutes on 2 cores). Not part of
+# the test run.
 #   VLM_SKIP_INSTALL=1   skip the package installation
 set -euo pipefail
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
