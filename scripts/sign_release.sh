@@ -6,10 +6,11 @@ usage() {
   cat <<'EOF'
 usage: scripts/sign_release.sh --key KEY.pem --cert CERT.pem [--timestamp URL] [BUILD_DIR]
 
-Signs setup.exe, vlmtool.exe and vlmzip190.dll of BUILD_DIR (default build/win64) with the
-code-signing certificate CERT.pem (PEM; it may hold the chain after the certificate) and its
-private key KEY.pem (PEM, without a password). The signed files go to BUILD_DIR/signed/; the
-built files are not changed, so the build stays reproducible. With --timestamp the signatures
+Signs setup.exe, vlmtool.exe and vlmzip190.dll of BUILD_DIR (default build/win64), and the
+setup.exe built for https (app/https/setup.exe) when it is there, with the code-signing
+certificate CERT.pem (PEM; it may hold the chain after the certificate) and its private key
+KEY.pem (PEM, without a password). The signed files go to BUILD_DIR/signed/ (the https setup.exe
+to BUILD_DIR/signed/https/); the built files are not changed, so the build stays reproducible. With --timestamp the signatures
 are time-stamped by the RFC 3161 authority at URL (a network request); without it nothing
 leaves the machine. Prints each signed file with its SHA-256 sum.
 EOF
@@ -39,10 +40,13 @@ for binary in "${binaries[@]}"; do
   [ -f "$build/$binary" ] || fail "$build/$binary is missing: build the release first (cmake --preset win64 && cmake --build --preset win64)"
 done
 
+[ ! -f "$build/app/https/setup.exe" ] || binaries+=(app/https/setup.exe)
+
 signed=$build/signed
-mkdir -p "$signed"
+mkdir -p "$signed/https"
 for binary in "${binaries[@]}"; do
   name=$(basename "$binary")
+  [[ $binary != app/https/* ]] || name=https/$name
   args=(sign -h sha256 -certs "$cert" -key "$key" -n "Velmora v2 setup" -in "$build/$binary"
         -out "$signed/$name.tmp")
   [ -z "$timestamp" ] || args+=(-ts "$timestamp")

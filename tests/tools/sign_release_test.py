@@ -1,9 +1,9 @@
 #!/usr/bin/env python3
 """tests/tools/sign_release_test.py -- scripts/sign_release.sh signs a release's Windows binaries.
 
-    sign_release_test.py SETUP_EXE VLMTOOL_EXE VLMZIP_DLL
+    sign_release_test.py SETUP_EXE VLMTOOL_EXE VLMZIP_DLL HTTPS_SETUP_EXE
 
-Copies the three built files into a build folder of its own, makes a throw-away certificate
+Copies the four built files into a build folder of its own (the https setup.exe in app/https/), makes a throw-away certificate
 authority and a code-signing certificate with openssl, signs offline, and checks with
 `osslsigncode verify`: each signed copy verifies against the authority and carries no
 time-stamp, the built files are unchanged, a changed byte and a foreign authority are refused,
@@ -25,7 +25,7 @@ import script_checks  # noqa: E402
 
 ROOT = os.path.abspath(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", ".."))
 SCRIPT = os.path.join(ROOT, "scripts", "sign_release.sh")
-LAYOUT = ["app/setup.exe", "tools/vlmtool.exe", "zip/engine/vlmzip190.dll"]
+LAYOUT = ["app/setup.exe", "tools/vlmtool.exe", "zip/engine/vlmzip190.dll", "app/https/setup.exe"]
 BOUND_SECONDS = 120
 
 
@@ -64,7 +64,7 @@ def verify(path, ca):
 
 
 def main():
-    if len(sys.argv) != 4:
+    if len(sys.argv) != 5:
         print(__doc__.strip().splitlines()[2].strip(), file=sys.stderr)
         return 2
     checks = script_checks.Checks()
@@ -79,9 +79,10 @@ def main():
 
         result = run(["bash", SCRIPT, "--key", key, "--cert", cert, build])
         checks.check("signs offline with exit 0", result.returncode == 0, result.stderr)
-        signed = [os.path.join(build, "signed", os.path.basename(r)) for r in LAYOUT]
+        signed = [os.path.join(build, "signed", *(["https"] if "https" in r else []),
+                               os.path.basename(r)) for r in LAYOUT]
         for path in signed:
-            name = os.path.basename(path)
+            name = os.path.relpath(path, os.path.join(build, "signed"))
             listed = f"signed {path}  sha256 {sha256(path)}" if os.path.exists(path) else None
             checks.check(f"{name}: signed copy listed with its sum",
                          listed is not None and listed in result.stdout, result.stdout)
