@@ -286,8 +286,9 @@ void TNetIOHandler::FillUntil(int ACount) {
   }
 }
 
-void TNetIOHandler::ReceiveBlockDirect(TMemoryStream& AStream, int ACount) {
+void TNetIOHandler::ReceiveBlocksDirect(TMemoryStream& AStream, int64_t ACount, int ABlockSize) {
   int64_t Got = 0;
+  int64_t Reported = 0;
   try {
     while (Got < ACount) {
       // The pointer is asked for anew before every receive: only the stream knows its memory.
@@ -297,6 +298,8 @@ void TNetIOHandler::ReceiveBlockDirect(TMemoryStream& AStream, int ACount) {
       if (Now > 0) {
         AStream.CommitWrite(Now);
         Got += Now;
+        for (; Got - Reported >= ABlockSize; Reported += ABlockSize)
+          DoWork(TWorkMode::wmRead, ABlockSize);
       }
       if (Got >= ACount) break;
       CheckForDisconnect(true, true);
@@ -304,10 +307,10 @@ void TNetIOHandler::ReceiveBlockDirect(TMemoryStream& AStream, int ACount) {
     }
   } catch (...) {
     // The bytes of a partial block are the stream's, and are counted, as on the buffered way.
-    if (Got > 0) DoWork(TWorkMode::wmRead, Got);
+    if (Got > Reported) DoWork(TWorkMode::wmRead, Got - Reported);
     throw;
   }
-  DoWork(TWorkMode::wmRead, Got);
+  if (Got > Reported) DoWork(TWorkMode::wmRead, Got - Reported);
 }
 
 void TNetIOHandler::ReadBytes(std::string& ABuffer, int ACount, bool AAppend) {
@@ -359,17 +362,20 @@ void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntil
     Remaining -= Buffered;
   }
   const int BlockSize = std::max(RecvBufferSize, 1);
+  // A run in place: as many whole blocks as kNetDirectReceiveSize holds, at least one.
+  const int64_t RunBlocks = std::max<int64_t>(kNetDirectReceiveSize / BlockSize, 1);
   while (Remaining > 0) {
-    const int Block = static_cast<int>(std::min<int64_t>(Remaining, BlockSize));
-    ReserveAhead(Block);
     // Into a memory stream the bytes go straight from the socket, without the copy through the
-    // input buffer.
+    // input buffer, and a run of blocks at a time: a run starts at a block's start, so the
+    // blocks and their reports are the same as one by one.
     const bool Direct = Memory != nullptr && FInputBuffer.IsEmpty();
+    const int64_t Block = std::min<int64_t>(Remaining, Direct ? RunBlocks * BlockSize : BlockSize);
+    ReserveAhead(Block);
     try {
       if (Direct)
-        ReceiveBlockDirect(*Memory, Block);
+        ReceiveBlocksDirect(*Memory, Block, BlockSize);
       else
-        FillUntil(Block);
+        FillUntil(static_cast<int>(Block));
     } catch (const ENetConnClosedGracefully&) {
       // The bytes of the last partial block are the stream's in either case.
       FInputBuffer.ExtractToStream(AStream);
@@ -379,7 +385,7 @@ void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntil
       FInputBuffer.ExtractToStream(AStream);
       throw;
     }
-    if (!Direct) FInputBuffer.ExtractToStream(AStream, Block);
+    if (!Direct) FInputBuffer.ExtractToStream(AStream, static_cast<int>(Block));
     Remaining -= Block;
   }
   if (!AReadUntilDisconnect) return;
