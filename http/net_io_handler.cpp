@@ -286,9 +286,8 @@ void TNetIOHandler::FillUntil(int ACount) {
   }
 }
 
-void TNetIOHandler::ReceiveBlocksDirect(TMemoryStream& AStream, int64_t ACount, int ABlockSize) {
+void TNetIOHandler::ReceiveBlockDirect(TMemoryStream& AStream, int ACount) {
   int64_t Got = 0;
-  int64_t Reported = 0;
   try {
     while (Got < ACount) {
       // The pointer is asked for anew before every receive: only the stream knows its memory.
@@ -298,8 +297,6 @@ void TNetIOHandler::ReceiveBlocksDirect(TMemoryStream& AStream, int64_t ACount, 
       if (Now > 0) {
         AStream.CommitWrite(Now);
         Got += Now;
-        for (; Got - Reported >= ABlockSize; Reported += ABlockSize)
-          DoWork(TWorkMode::wmRead, ABlockSize);
       }
       if (Got >= ACount) break;
       CheckForDisconnect(true, true);
@@ -307,10 +304,10 @@ void TNetIOHandler::ReceiveBlocksDirect(TMemoryStream& AStream, int64_t ACount, 
     }
   } catch (...) {
     // The bytes of a partial block are the stream's, and are counted, as on the buffered way.
-    if (Got > Reported) DoWork(TWorkMode::wmRead, Got - Reported);
+    if (Got > 0) DoWork(TWorkMode::wmRead, Got);
     throw;
   }
-  if (Got > Reported) DoWork(TWorkMode::wmRead, Got - Reported);
+  DoWork(TWorkMode::wmRead, Got);
 }
 
 void TNetIOHandler::ReadBytes(std::string& ABuffer, int ACount, bool AAppend) {
@@ -362,20 +359,17 @@ void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntil
     Remaining -= Buffered;
   }
   const int BlockSize = std::max(RecvBufferSize, 1);
-  // A run in place: as many whole blocks as kNetDirectReceiveSize holds, at least one.
-  const int64_t RunBlocks = std::max<int64_t>(kNetDirectReceiveSize / BlockSize, 1);
   while (Remaining > 0) {
-    // Into a memory stream the bytes go straight from the socket, without the copy through the
-    // input buffer, and a run of blocks at a time: a run starts at a block's start, so the
-    // blocks and their reports are the same as one by one.
-    const bool Direct = Memory != nullptr && FInputBuffer.IsEmpty();
-    const int64_t Block = std::min<int64_t>(Remaining, Direct ? RunBlocks * BlockSize : BlockSize);
+    const int Block = static_cast<int>(std::min<int64_t>(Remaining, BlockSize));
     ReserveAhead(Block);
+    // Into a memory stream the bytes go straight from the socket, without the copy through the
+    // input buffer.
+    const bool Direct = Memory != nullptr && FInputBuffer.IsEmpty();
     try {
       if (Direct)
-        ReceiveBlocksDirect(*Memory, Block, BlockSize);
+        ReceiveBlockDirect(*Memory, Block);
       else
-        FillUntil(static_cast<int>(Block));
+        FillUntil(Block);
     } catch (const ENetConnClosedGracefully&) {
       // The bytes of the last partial block are the stream's in either case.
       FInputBuffer.ExtractToStream(AStream);
@@ -385,7 +379,7 @@ void TNetIOHandler::ReadStream(TStream& AStream, int64_t ACount, bool AReadUntil
       FInputBuffer.ExtractToStream(AStream);
       throw;
     }
-    if (!Direct) FInputBuffer.ExtractToStream(AStream, static_cast<int>(Block));
+    if (!Direct) FInputBuffer.ExtractToStream(AStream, Block);
     Remaining -= Block;
   }
   if (!AReadUntilDisconnect) return;

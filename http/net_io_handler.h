@@ -42,10 +42,6 @@ inline constexpr int kNetTimeoutInfinite = -2;
 inline constexpr int64_t kNetMaxStreamPresize = 64 * 1024 * 1024;
 // The stream size limit of reads without LargeStream: no stream read makes a stream longer.
 inline constexpr int64_t kNetStreamLimit = 2147483647;
-// The most one receive straight into a memory stream asks for: many blocks at once, so a fast
-// link costs a fraction of the waits and receives (each a round trip to the server process
-// under wine). The blocks are still reported one by one, each when complete.
-inline constexpr int64_t kNetDirectReceiveSize = 1024 * 1024;
 
 class TNetIOHandler : public TNetComponent {
 public:
@@ -192,12 +188,10 @@ private:
   bool StallWatchActive() const { return FStallWatch && StallWindow > 0; }
   // Receives until the input buffer holds ACount bytes (see ReadBytes).
   void FillUntil(int ACount);
-  // As FillUntil followed by taking the ACount bytes into AStream block by block, for an empty
-  // input buffer: the bytes are received in place into the stream's memory, never more than
-  // ACount, each receive asking for all that is still missing. Every complete block of
-  // ABlockSize bytes is reported as one work step as soon as it is there; the arrived part of
-  // the last block is reported when the run ends or a receive fails.
-  void ReceiveBlocksDirect(TMemoryStream& AStream, int64_t ACount, int ABlockSize);
+  // As FillUntil followed by taking the ACount bytes into AStream, for an empty input buffer:
+  // the bytes are received in place into the stream's memory, never more than ACount, and
+  // reported as one work step (the arrived part of them when the receive fails).
+  void ReceiveBlockDirect(TMemoryStream& AStream, int ACount);
 
   TNetBuffer FInputBuffer;
   std::vector<char> FRecvBlock;  // one receive's bytes, kept between receives

@@ -65,19 +65,6 @@ TEST(TNetIOHandlerMemoryRead, ABlockArrivingInSmallPiecesIsReportedOnceWhole) {
                               "work read 2500", "end read"}));
 }
 
-TEST(TNetIOHandlerMemoryRead, ReceivesSpanningBlocksReportEachBlockWhenComplete) {
-  ScriptedIOHandler H;
-  EventLog Log;
-  Log.Attach(H);
-  H.RecvBufferSize = 1000;
-  H.DataInPieces(std::string(3500, 'm'), 2300);  // each receive ends inside a block
-  TMemoryStream Stream;
-  H.ReadStream(Stream, 3500);
-  EXPECT_EQ(Stream.View(), std::string(3500, 'm'));
-  EXPECT_EQ(Log.Lines, (Lines{"begin read 3500", "work read 1000", "work read 2000",
-                              "work read 3000", "work read 3500", "end read"}));
-}
-
 TEST(TNetIOHandlerMemoryRead, APositionBeyondTheEndIsZeroFilledBeforeTheBody) {
   ScriptedIOHandler H;
   H.Data("body");
