@@ -12,6 +12,9 @@ namespace vlm {
 namespace {
 
 constexpr size_t kRecordBlock = 16384 + 512;  // one TLS record with its framing
+// The most one socket receive takes: many records at once on a fast link, so the records of a
+// body cost a fraction of the receives (each a round trip to the server process under wine).
+constexpr size_t kSocketReceive = 256 * 1024;
 
 // Milliseconds left until ADeadline (kNetTimeoutInfinite for no deadline), never below 0.
 int MsLeft(std::chrono::steady_clock::time_point ADeadline, bool AInfinite) {
@@ -70,10 +73,10 @@ bool TNetIOHandlerTls::SendOutgoing() {
 }
 
 bool TNetIOHandlerTls::ReceiveRecord() {
-  char Block[kRecordBlock];
-  const int64_t Got = FBinding->Receive(Block, sizeof Block);
+  FReceiveBlock.resize(kSocketReceive);
+  const int64_t Got = FBinding->Receive(FReceiveBlock.data(), FReceiveBlock.size());
   if (Got <= 0) return false;
-  FSession->PutReceived(Block, static_cast<size_t>(Got));
+  FSession->PutReceived(FReceiveBlock.data(), static_cast<size_t>(Got));
   return true;
 }
 

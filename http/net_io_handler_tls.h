@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "http/net_io_handler_socket.h"
 #include "http/tls_session.h"
@@ -38,9 +39,10 @@ private:
   bool ReceiveRecord();
 
   std::unique_ptr<TTlsSession> FSession;
-  std::string FPlain;      // decrypted bytes not yet taken
-  size_t FPlainStart = 0;  // taken bytes at the front of FPlain
-  bool FEnded = false;     // the server closed the session or the socket
+  std::vector<char> FReceiveBlock;  // one socket receive's bytes, kept between receives
+  std::string FPlain;               // decrypted bytes not yet taken
+  size_t FPlainStart = 0;           // taken bytes at the front of FPlain
+  bool FEnded = false;              // the server closed the session or the socket
   int64_t FLastCode = 0;
 };
 

@@ -2,7 +2,9 @@
 // for buffers that grow to hundreds of megabytes (a downloaded body held in memory).
 // On POSIX systems a large block is its own mapping: growing it remaps the pages instead of
 // copying them, so growth needs no second copy of the content, and it asks for huge pages, so
-// filling it takes a fraction of the page faults. Small blocks live on the heap.
+// filling it takes a fraction of the page faults. On Windows a large block reserves address
+// space well beyond its length and commits pages as it grows, so it grows in place. Small blocks
+// live on the heap.
 #pragma once
 
 #include <cstddef>
@@ -33,7 +35,7 @@ public:
 private:
   uint8_t* FData = nullptr;
   size_t FCapacity = 0;
-  size_t FMapped = 0;  // length of the block's own mapping; 0 for a heap block
+  size_t FMapped = 0;  // length of the block's own mapping (reservation); 0 for a heap block
 };
 
 }  // namespace vlm

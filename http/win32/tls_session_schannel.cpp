@@ -107,6 +107,9 @@ public:
   }
 
   void PutReceived(const void* AData, size_t ALength) override {
+    // The used head goes before new bytes come, so every record stays one run of bytes.
+    FReceived.erase(0, FReceivedStart);
+    FReceivedStart = 0;
     FReceived.append(static_cast<const char*>(AData), ALength);
   }
 
@@ -185,25 +188,31 @@ public:
 
   int64_t Decrypt(void* ABuffer, size_t ALength) override {
     while (FPlain.empty()) {
-      if (FReceived.empty()) return 0;
-      SecBuffer Buffers[4] = {
-          {static_cast<unsigned long>(FReceived.size()), SECBUFFER_DATA, FReceived.data()},
-          {0, SECBUFFER_EMPTY, nullptr},
-          {0, SECBUFFER_EMPTY, nullptr},
-          {0, SECBUFFER_EMPTY, nullptr}};
+      if (FReceivedStart == FReceived.size()) return 0;
+      // Records are decrypted in place, one after the other, from the first one not yet used:
+      // one receive may bring many of them, and what follows one is never moved.
+      SecBuffer Buffers[4] = {{static_cast<unsigned long>(FReceived.size() - FReceivedStart),
+                               SECBUFFER_DATA, FReceived.data() + FReceivedStart},
+                              {0, SECBUFFER_EMPTY, nullptr},
+                              {0, SECBUFFER_EMPTY, nullptr},
+                              {0, SECBUFFER_EMPTY, nullptr}};
       SecBufferDesc Desc{SECBUFFER_VERSION, 4, Buffers};
       const SECURITY_STATUS Status = ::DecryptMessage(&FContext, &Desc, 0, nullptr);
       if (Status == SEC_E_INCOMPLETE_MESSAGE) return 0;
       if (Status == SEC_I_CONTEXT_EXPIRED) return -1;  // the server's closing alert
       if (Status != SEC_E_OK) Fail("receiving", Status);
-      std::string Extra;
+      size_t Extra = 0;  // the bytes after the record, at the end of what was given
       for (const SecBuffer& B : Buffers) {
         if (B.BufferType == SECBUFFER_DATA)
           FPlain.append(static_cast<const char*>(B.pvBuffer), B.cbBuffer);
         else if (B.BufferType == SECBUFFER_EXTRA)
-          Extra.assign(static_cast<const char*>(B.pvBuffer), B.cbBuffer);
+          Extra = B.cbBuffer;
       }
-      FReceived = std::move(Extra);
+      FReceivedStart = FReceived.size() - std::min(Extra, FReceived.size() - FReceivedStart);
+      if (FReceivedStart == FReceived.size()) {
+        FReceived.clear();
+        FReceivedStart = 0;
+      }
     }
     const size_t Count = std::min(ALength, FPlain.size());
     std::memcpy(ABuffer, FPlain.data(), Count);
@@ -324,9 +333,10 @@ private:
   CtxtHandle FContext{};
   bool FHaveCred = false, FHaveContext = false, FDone = false;
   SecPkgContext_StreamSizes FSizes{};
-  std::string FReceived;  // received bytes not yet used
-  std::string FOutgoing;  // bytes for the server
-  std::string FPlain;     // decrypted bytes not yet taken
+  std::string FReceived;      // received bytes; those before FReceivedStart are used
+  size_t FReceivedStart = 0;  // always 0 during the handshake
+  std::string FOutgoing;      // bytes for the server
+  std::string FPlain;         // decrypted bytes not yet taken
   int64_t FCode = 0;
 };
 
