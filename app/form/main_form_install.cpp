@@ -1,6 +1,7 @@
 // app/form/main_form_install.cpp -- the install sequence, the Install button's click handler.
-// It runs from start to end inside this one call on the GUI thread; the progress handlers and the
-// wait for the runtime-engine installer keep the window alive by processing pending messages.
+// It runs from start to end inside this one call on the GUI thread; the progress handlers, the
+// socket waits (the window's idle hook), the package's check and saving, and the wait for the
+// runtime-engine installer keep the window alive by processing pending messages.
 // Each step reads the folder afresh from the edit, so a change typed meanwhile is seen by the
 // later steps. A step that raises ends the sequence; the application shows the error box.
 #include <cstdio>
@@ -40,11 +41,16 @@ String HexCode(int64_t ACode) {
   return Utf8ToString(Text);
 }
 
+// Pending window messages, between the blocks of a long step.
+void KeepWindowAnswering() {
+  Application().ProcessMessages();
+}
+
 // A sealed package must match its seal before anything of it is saved; the log says what was
-// checked either way.
+// checked either way. The digest goes in blocks, so the window answers meanwhile.
 void CheckSealedPackage(const String& Url, const TPackageSeal& Seal, const TMemoryStream& Package) {
-  const TPackageCheck Check =
-      CheckPackage(Seal, Package.Memory(), static_cast<size_t>(Package.View().size()));
+  const TPackageCheck Check = CheckPackage(
+      Seal, Package.Memory(), static_cast<size_t>(Package.View().size()), KeepWindowAnswering);
   LogLine(u"menu package checked against its seal: expected " + DescribeSeal(Seal) +
           u", received " + Check.Received() + (Check.Matches ? u", intact" : u", damaged"));
   if (!Check.Matches) throw EPackageSeal(DamagedPackageMessage(Url, Seal, Check));
@@ -105,7 +111,7 @@ void TMainForm::InstallButtonClick(TObject* /*Sender*/) {
       throw;
     }
     if (Seal.Present()) CheckSealedPackage(Url, Seal, *Buffer);
-    Buffer->SaveToFile(FileName);
+    Buffer->SaveToFile(FileName, KeepWindowAnswering);  // in parts, the window answering
   };
 
   // 4. The deployment descriptor, kept next to the executable.
