@@ -162,28 +162,40 @@ void TMainForm::InstallButtonClick(TObject* /*Sender*/) {
     Timer1->SetEnabled(false);
   }
 
+  // Steps 10 to 14 each take some tens of milliseconds (a large package's deletion, a shell link
+  // made through COM): pending messages are processed between them, as everywhere else in the
+  // sequence, so that their sum does not keep the window from answering.
+
   // 10. Remove what was downloaded and the installer.
   LogLine(u"Deleting downloaded package");
   DeleteFileOrLink(Folder() + kPackageName);
+  KeepWindowAnswering();
   DeleteFileOrLink(ExeFolder + kRuntimeInstallerName);
+  KeepWindowAnswering();
 
   // 11. The local deployment record.
   WriteLocalDeploymentRecord(Folder() + kDescriptorName,
                              Descriptor->ReadString(u"vlmv2menu", u"Release", u""));
   Descriptor.reset();
+  KeepWindowAnswering();
 
   // 12. The shortcuts the toggles ask for, as they show now.
   const String Arguments = ShortcutArguments();
   const String Target = FolderWithBackslash() + kMenuProgramName;
   String LinkFile;
-  if (StartMenuCheckbox->Caption() == u"V")
+  if (StartMenuCheckbox->Caption() == u"V") {
     CreateShortcut(Target, kLinkGivenFolder, ProgramsFolder(), String(), Arguments, kLinkName,
                    LinkFile);
-  if (DesktopShortcutCheckbox->Caption() == u"V")
+    KeepWindowAnswering();
+  }
+  if (DesktopShortcutCheckbox->Caption() == u"V") {
     CreateShortcut(Target, kLinkDesktop, String(), String(), Arguments, kLinkName, LinkFile);
+    KeepWindowAnswering();
+  }
 
   // 13. The system-module configuration.
   WriteSysModConfig(FolderWithBackslash() + kSysModConfigName);
+  KeepWindowAnswering();
 
   // 14. The zip engine library beside the installed product.
   CopyFileW(WidePtr(ExeFolder + kZipEngineName), WidePtr(FolderWithBackslash() + kZipEngineName),
