@@ -4,13 +4,16 @@ clicks and keys, against the loopback deployment server serving the demo site.
 
     setup_e2e_test.py --setup EXE --probe EXE --engine DLL --site DIR --work DIR --prefix DIR
                       --production URL --staging URL --development URL [--screenshots DIR]
+                      [--answer-probe EXE]
 
 Needs DISPLAY (run it through scripts/gui-run), xdotool and imagemagick. The programs run in a
 prefix of their own (--prefix); each scenario copies setup.exe into a fresh folder C:\\e2e\\<name>
 and installs into the default folder c:\\vlmv2. Scenarios:
 
 - full installation from the production server, its package sent slowly so the download can be
-  watched (the bar's lime part over its #AFD2FF trough, then the bar hidden and the button in its
+  watched (the window answering a message sent every 10 ms within 500 ms throughout, by
+  answer_probe.exe, default beside --probe; the bar's lime part over its #AFD2FF trough, then the
+  bar hidden and the button in its
   disabled tones while the stand-in runs), checked file by file (executable folder,
   installation folder, both links, the runtime-engine stand-in's registry record), then "Done !"
   pressed: the process ends and nothing on disk changes;
@@ -61,6 +64,7 @@ SWITCHES = "/sp- /verysilent /norestart"
 SYSMOD_CONFIG = b"[SysMod]\r\nsysmods=vlmv2sysmodhttpsvr.bpl\r\n"
 INSTALL_SECONDS = 120  # the longest a whole installation may take on a busy machine
 PACKAGE_RATE = 30000  # bytes per second of the full scenario's package download
+ANSWER_MS = 500  # the longest the window may take to answer while the package trickles in
 
 
 class Server:
@@ -341,9 +345,12 @@ def scenario_full(c):
             c.check("idle: the enabled button's middle band is #808080 - 40 on screen",
                     grey(colour, 70, 110), str(colour))
 
+            answers = drv.AnswerProbe(c.prefix, c.args.answer_probe, c.work).start()
             if not start_install(c, run, label):
+                answers.stop()
                 return
             watch_download(c, run, deploy, server)
+            check_answers(c, answers)
             # One look at the window while the sequence runs (the stand-in alone takes 3 s).
             running = drv.wait_for(lambda: (lambda w: w and (run.folder_edit(w) or {}).get("text")
                                             == INSTALL_FOLDER + "\\" and w)(run.refresh()), 30, 0.2)
@@ -396,6 +403,18 @@ def watch_download(c, run, deploy, server):
     c.check("downloading: the bar's filled part is lime", lime_fill(left), str(left))
     c.check("downloading: the rest of the bar is the #AFD2FF trough", drv.near(right, TROUGH, 25),
             str(right))
+
+
+def check_answers(c, answers):
+    """Once the package is saved: the window answered every message sent while the package
+    trickled in (about 3 s, each 32 KiB block taking about a second) within ANSWER_MS."""
+    saved = drv.wait_for(lambda: os.path.exists(os.path.join(c.folder, "vlmv2menu.pkg")), 60, 0.05)
+    waits = [wait for _, wait in answers.stop()]
+    c.check("downloading: the package is saved", saved)
+    c.check(f"downloading: the window answered every message within {ANSWER_MS} ms "
+            f"({len(waits)} sent, at least 50 expected)",
+            len(waits) >= 50 and max(waits) < ANSWER_MS,
+            f"longest {max(waits, default=0):.1f} ms")
 
 
 def scenario_refuse(c):
@@ -818,11 +837,14 @@ def main():
                  "development"):
         parser.add_argument("--" + name, required=True)
     parser.add_argument("--screenshots")
+    parser.add_argument("--answer-probe", help="answer_probe.exe (default: beside --probe)")
     parser.add_argument("--only", help="comma-separated scenario names (for debugging)")
     args = parser.parse_args()
     if not os.environ.get("DISPLAY"):
         print("setup_e2e_test.py needs a display: run it through scripts/gui-run", file=sys.stderr)
         return 2
+    args.answer_probe = args.answer_probe or os.path.join(os.path.dirname(args.probe),
+                                                          "answer_probe.exe")
     c = Context(args)
     scenarios = [
         ("full", scenario_full),
