@@ -31,6 +31,9 @@ and installs into the default folder c:\\vlmv2. Scenarios:
   SHA256: an error box saying what was expected and received, nothing in the folder, no "Done !";
 - a 144 dpi screen: the window 1.5 times its size with the controls in their scaled places, the
   confirmation dialog about 1.5 times its 96 dpi size;
+- the window closed while the package trickles in: the sequence still runs to its end (the wait
+  for the stand-in ends at once, so the stand-in's file, still in use, stays), then the program
+  ends;
 - Alt+F4 while the sequence waits for the runtime-engine stand-in: the wait ends at once, the
   remaining steps run (the stand-in's file, still in use, stays) and the program ends.
 
@@ -803,6 +806,35 @@ def scenario_seal_refused(c, name):
             run.stop()
 
 
+def scenario_close_while_downloading(c):
+    """The close request reaches the window during the download (the window answers while its
+    socket waits); as during any step, only the wait for the stand-in looks at it."""
+    label = "closed while downloading"
+    c.reset()
+    server = c.servers["production"]
+    runs_before = c.engine_runs()
+    with c.server(rates=[("/vlmv2menu.pkg", PACKAGE_RATE)]) as deploy:
+        run, exe_folder = c.start("close-download")
+        try:
+            if not start_install(c, run, label):
+                return
+            package = server.request("vlmv2menu.pkg")
+            if not c.check(f"{label}: the package is asked for",
+                           drv.wait_for(lambda: package in deploy.requests(), 30, 0.05)):
+                return
+            time.sleep(0.5)
+            run.close()
+            code = run.wait_exit(INSTALL_SECONDS)
+            c.check(f"{label}: the program ends", code is not None, str(code))
+            check_install_folder(c, server, exe_folder, label)
+            c.check(f"{label}: the wait ends at once: vlmv2install.exe, still running, stays",
+                    os.path.exists(os.path.join(exe_folder, "vlmv2install.exe")))
+            # The stand-in outlives the program by about 3 s; the next scenario starts after it.
+            drv.wait_for(lambda: c.engine_runs() > runs_before, 30, 0.2)
+        finally:
+            run.stop()
+
+
 def scenario_close_while_installing(c):
     """Alt+F4 while the sequence waits for the runtime-engine stand-in (about 3 s)."""
     label = "closed while installing"
@@ -858,6 +890,7 @@ def main():
         ("size", lambda c: scenario_seal_refused(c, "size")),
         ("malformed", lambda c: scenario_seal_refused(c, "malformed")),
         ("dpi", scenario_high_dpi),
+        ("closedownload", scenario_close_while_downloading),
         ("close", scenario_close_while_installing),  # last: the stand-in outlives the program
     ]
     return run_scenarios(c, scenarios, args.only)
