@@ -49,7 +49,8 @@ struct SocketStartupResult {
 // runs at most once per slice length even when data trickles in; time-outs stay the total time
 // of the wait. With no hook (the default) every wait is one blocking call. The hook is not called
 // again from a wait inside itself. An exception from the hook leaves the wait (a connect under
-// way is then abandoned with its socket, which the caller closes). Returns the previous hook.
+// way is then abandoned with its socket, which the caller closes; a lookup's thread is waited
+// for first). Returns the previous hook.
 inline constexpr int kSocketIdleSliceMs = 20;
 std::function<void()> SocketSetIdleHook(std::function<void()> Hook);
 
