@@ -77,10 +77,23 @@ String TPackageCheck::Received() const {
   return Bytes(Size) + u" with SHA-256 " + Ascii(Sha256Hex(Sha256));
 }
 
-TPackageCheck CheckPackage(const TPackageSeal& Seal, const void* Data, size_t Size) {
+TPackageCheck CheckPackage(const TPackageSeal& Seal, const void* Data, size_t Size,
+                           const std::function<void()>& AfterBlock) {
   TPackageCheck Check;
   Check.Size = Size;
-  Check.Sha256 = vlm::Sha256(Data, Size);
+  if (!AfterBlock) {
+    Check.Sha256 = vlm::Sha256(Data, Size);
+  } else {
+    TSha256 Hash;
+    const auto* Bytes = static_cast<const uint8_t*>(Data);
+    for (size_t Done = 0; Done < Size;) {
+      const size_t Block = std::min(kPackageHashBlock, Size - Done);
+      Hash.Update(Bytes + Done, Block);
+      Done += Block;
+      AfterBlock();
+    }
+    Check.Sha256 = Hash.Finish();
+  }
   Check.Matches =
       (!Seal.Size || *Seal.Size == Check.Size) && (!Seal.Sha256 || *Seal.Sha256 == Check.Sha256);
   return Check;

@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <optional>
 
 #include "ini/custom_ini_file.h"
@@ -50,7 +51,11 @@ struct TPackageCheck {
   String Received() const;
 };
 
-TPackageCheck CheckPackage(const TPackageSeal& Seal, const void* Data, size_t Size);
+// With AfterBlock the digest is taken in blocks of kPackageHashBlock bytes and AfterBlock runs
+// after each (the window keeps answering meanwhile); the result is the same.
+inline constexpr size_t kPackageHashBlock = 1024 * 1024;
+TPackageCheck CheckPackage(const TPackageSeal& Seal, const void* Data, size_t Size,
+                           const std::function<void()>& AfterBlock = {});
 
 // What the seal promises: "1234 bytes with SHA-256 <hex>", "1234 bytes" or "SHA-256 <hex>".
 String DescribeSeal(const TPackageSeal& Seal);

@@ -127,9 +127,16 @@ void TMemoryStream::LoadFromFile(const String& FileName) {
   LoadFromStream(File);
 }
 
-void TMemoryStream::SaveToFile(const String& FileName) const {
+void TMemoryStream::SaveToFile(const String& FileName,
+                               const std::function<void()>& AfterPart) const {
   TFileStream File(FileName, fmCreate);
-  SaveToStream(File);
+  if (!AfterPart) return SaveToStream(File);
+  for (int64_t Done = 0; Done < FSize;) {
+    const int64_t Part = std::min(kLiveSavePart, FSize - Done);
+    File.WriteBuffer(FBlock.Data() + Done, Part);
+    Done += Part;
+    AfterPart();
+  }
 }
 
 void TMemoryStream::SaveToFileAndClear(const String& FileName) {

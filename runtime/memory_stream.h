@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string_view>
 
 #include "runtime/memory_block.h"
@@ -55,7 +56,10 @@ public:
   // Replaces the content with the file's bytes (EFOpenError when it cannot be opened).
   void LoadFromFile(const String& FileName);
   // Creates or truncates the file and writes the whole content (EFCreateError, EWriteError).
-  void SaveToFile(const String& FileName) const;
+  // With AfterPart the content goes in parts of kLiveSavePart bytes and AfterPart runs after
+  // each (a caller that must keep a window answering); the file's bytes are the same.
+  static constexpr int64_t kLiveSavePart = 1024 * 1024;
+  void SaveToFile(const String& FileName, const std::function<void()>& AfterPart = {}) const;
   // As SaveToFile, for a stream whose content is no longer needed: the content is written in
   // parts and the memory of each written part is given back at once, so the file's cache can
   // reuse those pages and saving needs no second copy's worth of fresh memory. The stream is

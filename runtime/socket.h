@@ -2,11 +2,12 @@
 // A thin door to the operating system's sockets (BSD sockets on POSIX, Windows Sockets 2.2 loaded
 // at run time on Windows). Every call blocks the calling thread. Failures are reported as Windows
 // Sockets error numbers on every build (SocketLastError), so the HTTP layer forms the same
-// messages everywhere; this header raises nothing.
+// messages everywhere; this header raises nothing itself (only a thread's idle hook may).
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 
 #include "runtime/string.h"
 
@@ -41,6 +42,18 @@ struct SocketStartupResult {
   String Name;  // the library (LibraryFailed) or the function (FunctionMissing) that failed
 };
 
+// The idle hook of the calling thread. While one of this thread's socket waits lasts (readable,
+// writable before a send, connect, name resolution), it waits in slices of at most
+// kSocketIdleSliceMs and calls the hook between them, so that a thread that owns a window can
+// keep answering its messages. A wait whose socket is ready at once calls nothing, and the hook
+// runs at most once per slice length even when data trickles in; time-outs stay the total time
+// of the wait. With no hook (the default) every wait is one blocking call. The hook is not called
+// again from a wait inside itself. An exception from the hook leaves the wait (a connect under
+// way is then abandoned with its socket, which the caller closes; a lookup's thread is waited
+// for first). Returns the previous hook.
+inline constexpr int kSocketIdleSliceMs = 20;
+std::function<void()> SocketSetIdleHook(std::function<void()> Hook);
+
 // Starts the socket library; each successful call must be paired with SocketCleanup. On Windows
 // the first call loads "WS2_32.DLL" without the system's error box, starts version 2.2 and looks
 // up the functions by name; the name resolver "GetAddrInfoW"/"GetNameInfoW"/"FreeAddrInfoW" comes
@@ -72,7 +85,8 @@ SocketRaw SocketAccept(SocketRaw S);
 
 enum class SocketWaitResult { Ready, TimedOut, Failed };
 
-// Connects S to Address. TimeoutMs 0 or less: a plain blocking connect. A positive TimeoutMs
+// Connects S to Address. TimeoutMs 0 or less: no limit of our own (the system's connect time-out
+// applies), a plain blocking connect unless the thread has an idle hook. A positive TimeoutMs
 // bounds the wait; TimedOut leaves S in an unusable state (the caller closes it).
 SocketWaitResult SocketConnect(SocketRaw S, const SocketAddress& Address, int TimeoutMs);
 
@@ -81,7 +95,8 @@ SocketWaitResult SocketWaitReadable(SocketRaw S, int TimeoutMs);
 
 // Receives up to Length bytes: the count, 0 when the peer has closed, -1 on failure.
 int64_t SocketReceive(SocketRaw S, void* Buffer, size_t Length);
-// Sends up to Length bytes: the count sent (possibly less), -1 on failure.
+// Sends up to Length bytes: the count sent (possibly less), -1 on failure. With an idle hook it
+// first waits until S can take bytes and then sends what fits without blocking.
 int64_t SocketSend(SocketRaw S, const void* Buffer, size_t Length);
 
 // The socket's own and its peer's address; false on failure.
@@ -91,7 +106,8 @@ bool SocketPeerAddress(SocketRaw S, SocketAddress& Address);
 // Looks Host up and returns its first address of Family in Address (port 0). Returns 0, or the
 // resolver's error number (kSocketErrorHostNotFound for a name that does not exist). With the
 // modern resolver any family works; without it only IPv4 (the classic host lookup on the name
-// converted to the ANSI code page).
+// converted to the ANSI code page). With an idle hook the lookup runs on a short-lived thread of
+// its own while the caller waits for it in slices; the result is the same.
 int SocketResolve(const String& Host, int Family, SocketAddress& Address);
 
 }  // namespace vlm

@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "runtime/application.h"
+#include "runtime/socket.h"
 #include "ui/dialog/overwrite_dialog.h"
 
 namespace vlm {
@@ -67,6 +68,7 @@ TMainForm::TMainForm() : TForm(L"TMainForm", kClientWidth, kClientHeight) {
 }
 
 TMainForm::~TMainForm() {
+  SocketSetIdleHook({});
   DropAccessible();  // it names the controls, which go before the window does
   if (Application().Handle() == Handle()) Application().SetHandle(nullptr);
 }
@@ -148,6 +150,10 @@ void TMainForm::BindEvents() {
   ZipFront->OnProgress = [this](TObject* Sender, TZFProgressDetails& Details) {
     ZipFrontProgress(Sender, Details);
   };
+  // While a download waits for the network (name, connect, send, receive), this thread keeps
+  // processing the window's messages, as the work events do between blocks: a slow or silent
+  // server must not make the window stop answering.
+  SocketSetIdleHook([] { Application().ProcessMessages(); });
 }
 
 void TMainForm::RunInstallButtonClick(TObject* Sender) {

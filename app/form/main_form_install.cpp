@@ -1,6 +1,7 @@
 // app/form/main_form_install.cpp -- the install sequence, the Install button's click handler.
-// It runs from start to end inside this one call on the GUI thread; the progress handlers and the
-// wait for the runtime-engine installer keep the window alive by processing pending messages.
+// It runs from start to end inside this one call on the GUI thread; the progress handlers, the
+// socket waits (the window's idle hook), the package's check and saving, and the wait for the
+// runtime-engine installer keep the window alive by processing pending messages.
 // Each step reads the folder afresh from the edit, so a change typed meanwhile is seen by the
 // later steps. A step that raises ends the sequence; the application shows the error box.
 #include <cstdio>
@@ -40,11 +41,16 @@ String HexCode(int64_t ACode) {
   return Utf8ToString(Text);
 }
 
+// Pending window messages, between the blocks of a long step.
+void KeepWindowAnswering() {
+  Application().ProcessMessages();
+}
+
 // A sealed package must match its seal before anything of it is saved; the log says what was
-// checked either way.
+// checked either way. The digest goes in blocks, so the window answers meanwhile.
 void CheckSealedPackage(const String& Url, const TPackageSeal& Seal, const TMemoryStream& Package) {
-  const TPackageCheck Check =
-      CheckPackage(Seal, Package.Memory(), static_cast<size_t>(Package.View().size()));
+  const TPackageCheck Check = CheckPackage(
+      Seal, Package.Memory(), static_cast<size_t>(Package.View().size()), KeepWindowAnswering);
   LogLine(u"menu package checked against its seal: expected " + DescribeSeal(Seal) +
           u", received " + Check.Received() + (Check.Matches ? u", intact" : u", damaged"));
   if (!Check.Matches) throw EPackageSeal(DamagedPackageMessage(Url, Seal, Check));
@@ -105,7 +111,7 @@ void TMainForm::InstallButtonClick(TObject* /*Sender*/) {
       throw;
     }
     if (Seal.Present()) CheckSealedPackage(Url, Seal, *Buffer);
-    Buffer->SaveToFile(FileName);
+    Buffer->SaveToFile(FileName, KeepWindowAnswering);  // in parts, the window answering
   };
 
   // 4. The deployment descriptor, kept next to the executable.
@@ -156,28 +162,40 @@ void TMainForm::InstallButtonClick(TObject* /*Sender*/) {
     Timer1->SetEnabled(false);
   }
 
+  // Steps 10 to 14 each take some tens of milliseconds (a large package's deletion, a shell link
+  // made through COM): pending messages are processed between them, as everywhere else in the
+  // sequence, so that their sum does not keep the window from answering.
+
   // 10. Remove what was downloaded and the installer.
   LogLine(u"Deleting downloaded package");
   DeleteFileOrLink(Folder() + kPackageName);
+  KeepWindowAnswering();
   DeleteFileOrLink(ExeFolder + kRuntimeInstallerName);
+  KeepWindowAnswering();
 
   // 11. The local deployment record.
   WriteLocalDeploymentRecord(Folder() + kDescriptorName,
                              Descriptor->ReadString(u"vlmv2menu", u"Release", u""));
   Descriptor.reset();
+  KeepWindowAnswering();
 
   // 12. The shortcuts the toggles ask for, as they show now.
   const String Arguments = ShortcutArguments();
   const String Target = FolderWithBackslash() + kMenuProgramName;
   String LinkFile;
-  if (StartMenuCheckbox->Caption() == u"V")
+  if (StartMenuCheckbox->Caption() == u"V") {
     CreateShortcut(Target, kLinkGivenFolder, ProgramsFolder(), String(), Arguments, kLinkName,
                    LinkFile);
-  if (DesktopShortcutCheckbox->Caption() == u"V")
+    KeepWindowAnswering();
+  }
+  if (DesktopShortcutCheckbox->Caption() == u"V") {
     CreateShortcut(Target, kLinkDesktop, String(), String(), Arguments, kLinkName, LinkFile);
+    KeepWindowAnswering();
+  }
 
   // 13. The system-module configuration.
   WriteSysModConfig(FolderWithBackslash() + kSysModConfigName);
+  KeepWindowAnswering();
 
   // 14. The zip engine library beside the installed product.
   CopyFileW(WidePtr(ExeFolder + kZipEngineName), WidePtr(FolderWithBackslash() + kZipEngineName),

@@ -15,6 +15,7 @@
 #include <cstring>
 
 #include "runtime/posix/winsock_errors.h"
+#include "runtime/socket_idle.h"
 
 namespace vlm {
 
@@ -71,7 +72,7 @@ bool FromNative(const sockaddr* Native, SocketAddress& Address) {
 }
 
 // poll() for one event, restarted after a signal with the time that remains.
-SocketWaitResult WaitFor(SocketRaw S, short Events, int TimeoutMs) {
+SocketWaitResult WaitOnce(SocketRaw S, short Events, int TimeoutMs) {
   using Clock = std::chrono::steady_clock;
   const auto Deadline = Clock::now() + std::chrono::milliseconds(TimeoutMs < 0 ? 0 : TimeoutMs);
   for (;;) {
@@ -90,6 +91,26 @@ SocketWaitResult WaitFor(SocketRaw S, short Events, int TimeoutMs) {
     return SocketWaitResult::Failed;
   }
 }
+
+// The same, with the thread's idle hook between slices.
+SocketWaitResult WaitFor(SocketRaw S, short Events, int TimeoutMs) {
+  return socket_idle::Wait(TimeoutMs, [S, Events](int Ms) { return WaitOnce(S, Events, Ms); });
+}
+
+// Puts a descriptor into non-blocking mode for as long as it lives.
+class NonBlocking {
+public:
+  explicit NonBlocking(SocketRaw S) : FFd(Fd(S)), FFlags(::fcntl(FFd, F_GETFL)) {
+    ::fcntl(FFd, F_SETFL, FFlags | O_NONBLOCK);
+  }
+  ~NonBlocking() { ::fcntl(FFd, F_SETFL, FFlags); }
+  NonBlocking(const NonBlocking&) = delete;
+  NonBlocking& operator=(const NonBlocking&) = delete;
+
+private:
+  int FFd;
+  int FFlags;
+};
 
 }  // namespace
 
@@ -162,35 +183,30 @@ SocketRaw SocketAccept(SocketRaw S) {
 SocketWaitResult SocketConnect(SocketRaw S, const SocketAddress& Address, int TimeoutMs) {
   sockaddr_storage Storage;
   const socklen_t Length = ToNative(Address, Storage);
-  if (TimeoutMs <= 0) {
+  if (TimeoutMs <= 0 && !socket_idle::HookActive()) {
     if (::connect(Fd(S), reinterpret_cast<sockaddr*>(&Storage), Length) == 0)
       return SocketWaitResult::Ready;
     KeepErrno();
     return SocketWaitResult::Failed;
   }
-  // A bounded connect: start it without blocking, wait for writability, then read its outcome.
-  const int Flags = ::fcntl(Fd(S), F_GETFL);
-  ::fcntl(Fd(S), F_SETFL, Flags | O_NONBLOCK);
-  SocketWaitResult Result = SocketWaitResult::Ready;
-  if (::connect(Fd(S), reinterpret_cast<sockaddr*>(&Storage), Length) != 0) {
-    if (errno != EINPROGRESS) {
-      KeepErrno();
-      Result = SocketWaitResult::Failed;
-    } else {
-      Result = WaitFor(S, POLLOUT, TimeoutMs);
-      if (Result == SocketWaitResult::Ready) {
-        int Error = 0;
-        socklen_t ErrorLength = sizeof(Error);
-        ::getsockopt(Fd(S), SOL_SOCKET, SO_ERROR, &Error, &ErrorLength);
-        if (Error != 0) {
-          LastError = WinsockErrorFromErrno(Error);
-          Result = SocketWaitResult::Failed;
-        }
-      }
-    }
+  // A bounded or a live connect: start it without blocking, wait for writability (without a
+  // limit of our own when TimeoutMs is 0: the system's connect time-out still ends it), then
+  // read its outcome.
+  const NonBlocking Mode(S);
+  if (::connect(Fd(S), reinterpret_cast<sockaddr*>(&Storage), Length) == 0)
+    return SocketWaitResult::Ready;
+  if (errno != EINPROGRESS) {
+    KeepErrno();
+    return SocketWaitResult::Failed;
   }
-  ::fcntl(Fd(S), F_SETFL, Flags);
-  return Result;
+  const SocketWaitResult Result = WaitFor(S, POLLOUT, TimeoutMs > 0 ? TimeoutMs : -1);
+  if (Result != SocketWaitResult::Ready) return Result;
+  int Error = 0;
+  socklen_t ErrorLength = sizeof(Error);
+  ::getsockopt(Fd(S), SOL_SOCKET, SO_ERROR, &Error, &ErrorLength);
+  if (Error == 0) return SocketWaitResult::Ready;
+  LastError = WinsockErrorFromErrno(Error);
+  return SocketWaitResult::Failed;
 }
 
 SocketWaitResult SocketWaitReadable(SocketRaw S, int TimeoutMs) {
@@ -208,11 +224,14 @@ int64_t SocketReceive(SocketRaw S, void* Buffer, size_t Length) {
 }
 
 int64_t SocketSend(SocketRaw S, const void* Buffer, size_t Length) {
+  // With an idle hook the send waits for room in slices and then takes what fits at once.
+  const bool Live = socket_idle::HookActive();
   for (;;) {
+    if (Live && WaitFor(S, POLLOUT, -1) == SocketWaitResult::Failed) return -1;
     // MSG_NOSIGNAL: a peer that has gone must give an error here, not end the process.
-    const ssize_t Sent = ::send(Fd(S), Buffer, Length, MSG_NOSIGNAL);
+    const ssize_t Sent = ::send(Fd(S), Buffer, Length, MSG_NOSIGNAL | (Live ? MSG_DONTWAIT : 0));
     if (Sent >= 0) return Sent;
-    if (errno == EINTR) continue;
+    if (errno == EINTR || (Live && (errno == EAGAIN || errno == EWOULDBLOCK))) continue;
     KeepErrno();
     return -1;
   }
@@ -238,7 +257,7 @@ bool SocketPeerAddress(SocketRaw S, SocketAddress& Address) {
   return FromNative(reinterpret_cast<sockaddr*>(&Storage), Address);
 }
 
-int SocketResolve(const String& Host, int Family, SocketAddress& Address) {
+int socket_idle::ResolveNow(const String& Host, int Family, SocketAddress& Address) {
   addrinfo Hints{};
   Hints.ai_family = NativeFamily(Family);
   Hints.ai_socktype = SOCK_STREAM;

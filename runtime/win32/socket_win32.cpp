@@ -15,6 +15,7 @@
 #include <mutex>
 
 #include "runtime/code_page.h"
+#include "runtime/socket_idle.h"
 
 namespace vlm {
 
@@ -175,7 +176,7 @@ bool FromNative(const sockaddr* Native, SocketAddress& Address) {
 }
 
 // select() on the one socket for reading or writing; TimeoutMs < 0 waits without limit.
-SocketWaitResult WaitFor(SocketRaw S, bool ForWrite, int TimeoutMs) {
+SocketWaitResult WaitOnce(SocketRaw S, bool ForWrite, int TimeoutMs) {
   fd_set Set;
   Set.fd_count = 1;
   Set.fd_array[0] = Raw(S);
@@ -190,6 +191,30 @@ SocketWaitResult WaitFor(SocketRaw S, bool ForWrite, int TimeoutMs) {
   KeepLastError();
   return SocketWaitResult::Failed;
 }
+
+// The same, with the thread's idle hook between slices.
+SocketWaitResult WaitFor(SocketRaw S, bool ForWrite, int TimeoutMs) {
+  return socket_idle::Wait(TimeoutMs, [S, ForWrite](int Ms) { return WaitOnce(S, ForWrite, Ms); });
+}
+
+// Puts a socket into non-blocking mode for as long as it lives. Switching back resets the
+// library's own last error: the callers keep theirs (KeepLastError) before that.
+class NonBlocking {
+public:
+  explicit NonBlocking(SocketRaw S) : FSocket(Raw(S)) {
+    u_long On = 1;
+    Api.ioctlsocket(FSocket, FIONBIO, &On);
+  }
+  ~NonBlocking() {
+    u_long Off = 0;
+    Api.ioctlsocket(FSocket, FIONBIO, &Off);
+  }
+  NonBlocking(const NonBlocking&) = delete;
+  NonBlocking& operator=(const NonBlocking&) = delete;
+
+private:
+  SOCKET FSocket;
+};
 
 }  // namespace
 
@@ -292,36 +317,27 @@ SocketRaw SocketAccept(SocketRaw S) {
 SocketWaitResult SocketConnect(SocketRaw S, const SocketAddress& Address, int TimeoutMs) {
   sockaddr_storage Storage;
   const int Length = ToNative(Address, Storage);
-  if (TimeoutMs <= 0) {
+  if (TimeoutMs <= 0 && !socket_idle::HookActive()) {
     if (Api.connect(Raw(S), reinterpret_cast<sockaddr*>(&Storage), Length) == 0)
       return SocketWaitResult::Ready;
     KeepLastError();
     return SocketWaitResult::Failed;
   }
-  // A bounded connect: start it without blocking, wait, then read its outcome.
-  u_long NonBlocking = 1;
-  Api.ioctlsocket(Raw(S), FIONBIO, &NonBlocking);
-  SocketWaitResult Result = SocketWaitResult::Ready;
-  if (Api.connect(Raw(S), reinterpret_cast<sockaddr*>(&Storage), Length) != 0) {
-    KeepLastError();
-    if (LastError != WSAEWOULDBLOCK) {
-      Result = SocketWaitResult::Failed;
-    } else {
-      Result = WaitFor(S, /*ForWrite=*/true, TimeoutMs);
-      if (Result == SocketWaitResult::Ready) {
-        int Error = 0;
-        int ErrorLength = sizeof(Error);
-        Api.getsockopt(Raw(S), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&Error), &ErrorLength);
-        if (Error != 0) {
-          LastError = Error;
-          Result = SocketWaitResult::Failed;
-        }
-      }
-    }
-  }
-  NonBlocking = 0;
-  Api.ioctlsocket(Raw(S), FIONBIO, &NonBlocking);
-  return Result;
+  // A bounded or a live connect: start it without blocking, wait (without a limit of our own
+  // when TimeoutMs is 0: the system's connect time-out still ends it), then read its outcome.
+  const NonBlocking Mode(S);
+  if (Api.connect(Raw(S), reinterpret_cast<sockaddr*>(&Storage), Length) == 0)
+    return SocketWaitResult::Ready;
+  KeepLastError();
+  if (LastError != WSAEWOULDBLOCK) return SocketWaitResult::Failed;
+  const SocketWaitResult Result = WaitFor(S, /*ForWrite=*/true, TimeoutMs > 0 ? TimeoutMs : -1);
+  if (Result != SocketWaitResult::Ready) return Result;
+  int Error = 0;
+  int ErrorLength = sizeof(Error);
+  Api.getsockopt(Raw(S), SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&Error), &ErrorLength);
+  if (Error == 0) return SocketWaitResult::Ready;
+  LastError = Error;
+  return SocketWaitResult::Failed;
 }
 
 SocketWaitResult SocketWaitReadable(SocketRaw S, int TimeoutMs) {
@@ -338,10 +354,24 @@ int64_t SocketReceive(SocketRaw S, void* Buffer, size_t Length) {
 
 int64_t SocketSend(SocketRaw S, const void* Buffer, size_t Length) {
   const int Ask = Length > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<int>(Length);
-  const int Sent = Api.send(Raw(S), static_cast<const char*>(Buffer), Ask, 0);
-  if (Sent != SOCKET_ERROR) return Sent;
-  KeepLastError();
-  return -1;
+  if (!socket_idle::HookActive()) {
+    const int Sent = Api.send(Raw(S), static_cast<const char*>(Buffer), Ask, 0);
+    if (Sent != SOCKET_ERROR) return Sent;
+    KeepLastError();
+    return -1;
+  }
+  // With an idle hook: wait for room in slices, then take what fits without blocking.
+  for (;;) {
+    if (WaitFor(S, /*ForWrite=*/true, -1) == SocketWaitResult::Failed) return -1;
+    int Sent;
+    {
+      const NonBlocking Mode(S);
+      Sent = Api.send(Raw(S), static_cast<const char*>(Buffer), Ask, 0);
+      if (Sent == SOCKET_ERROR) KeepLastError();
+    }
+    if (Sent != SOCKET_ERROR) return Sent;
+    if (LastError != WSAEWOULDBLOCK) return -1;
+  }
 }
 
 bool SocketLocalAddress(SocketRaw S, SocketAddress& Address) {
@@ -364,7 +394,7 @@ bool SocketPeerAddress(SocketRaw S, SocketAddress& Address) {
   return FromNative(reinterpret_cast<sockaddr*>(&Storage), Address);
 }
 
-int SocketResolve(const String& Host, int Family, SocketAddress& Address) {
+int socket_idle::ResolveNow(const String& Host, int Family, SocketAddress& Address) {
   if (Api.GetAddrInfoW != nullptr) {
     ADDRINFOW Hints{};
     Hints.ai_family = NativeFamily(Family);

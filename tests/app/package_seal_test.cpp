@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <string>
 
 #include "ini/mem_ini_file.h"
 
@@ -99,6 +100,20 @@ TEST(PackageSeal, CheckComparesWhatTheSealSaysAndTheMessageSaysBoth) {
   EXPECT_EQ(StringToUtf8(DescribeSeal(SealOf(u"Size=4"))), "4 bytes");
   EXPECT_EQ(StringToUtf8(DescribeSeal(SealOf(u"SHA256=" + String(kAbcHex)))),
             "SHA-256 " + StringToUtf8(kAbcHex));
+}
+
+TEST(PackageSeal, ACheckInBlocksGivesTheSameDigestAndRunsTheCallbackAfterEachBlock) {
+  std::string Package(2 * kPackageHashBlock + 5, '\0');
+  for (size_t I = 0; I < Package.size(); ++I) Package[I] = static_cast<char>(I * 131 % 251);
+  const TPackageSeal Seal = SealOf(u"Size=" + Utf8ToString(std::to_string(Package.size())));
+  for (const size_t Size : {size_t{0}, size_t{3}, kPackageHashBlock, Package.size()}) {
+    int Calls = 0;
+    const TPackageCheck Whole = CheckPackage(Seal, Package.data(), Size);
+    const TPackageCheck Blocks = CheckPackage(Seal, Package.data(), Size, [&Calls] { ++Calls; });
+    EXPECT_EQ(Blocks.Sha256, Whole.Sha256) << Size;
+    EXPECT_EQ(Blocks.Matches, Size == Package.size()) << Size;
+    EXPECT_EQ(Calls, static_cast<int>((Size + kPackageHashBlock - 1) / kPackageHashBlock)) << Size;
+  }
 }
 
 }  // namespace

@@ -9,6 +9,8 @@ display (DISPLAY set, e.g. by scripts/gui-run), xdotool and imagemagick's import
 - Probe: tests/e2e/win_probe.exe in that prefix: the windows on screen, shell links, close.
 - SetupRun: one setup.exe process: its main window, clicks at client coordinates, keys, the texts
   of its child windows, the overwrite dialog, error boxes and other dialogs, screenshots.
+- AnswerProbe: tests/e2e/answer_probe.exe in the background: how long the main window takes to
+  answer a message sent every 10 ms.
 
 Every wait is bounded; a wait that runs out returns None (or raises DriverError where going on
 makes no sense).
@@ -350,6 +352,52 @@ class Recorder:
         text = read_bytes(self.file).decode("utf-8", errors="replace") if os.path.exists(
             self.file) else ""
         return [json.loads(line) for line in text.splitlines() if line.startswith("{")][1:]
+
+
+class AnswerProbe:
+    """answer_probe.exe sending WM_NULL to the main window every 10 ms from start() until stop(),
+    which returns [(host wall-clock time in s, wait in ms)] of every send."""
+
+    def __init__(self, prefix, exe, folder, seconds=600):
+        self.prefix, self.exe, self.seconds = prefix, exe, seconds
+        self.samples = os.path.join(folder, "answers.txt")
+        self.stop_file = os.path.join(folder, "answers.stop")
+        self.process = None
+
+    def start(self):
+        for path in (self.samples, self.stop_file):
+            if os.path.exists(path):
+                os.remove(path)
+        self.process = self.prefix.popen(self.exe, MAIN_CLASS,
+                                         self.prefix.windows_path(self.samples),
+                                         self.prefix.windows_path(self.stop_file), self.seconds)
+        if not wait_for(lambda: os.path.exists(self.samples) and os.path.getsize(self.samples),
+                        WINE_SECONDS, 0.05):
+            self.stop()
+            raise DriverError("the answer probe did not start")
+        return self
+
+    def stop(self):
+        with open(self.stop_file, "w"):
+            pass
+        if self.process is not None:
+            try:
+                self.process.wait(timeout=WINE_SECONDS)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait(timeout=10)
+            self.process = None
+        return self.waits()
+
+    def waits(self):
+        if not os.path.exists(self.samples):
+            return []
+        out = []
+        for line in read_bytes(self.samples).decode("ascii", errors="replace").splitlines():
+            fields = line.split()
+            if len(fields) == 2:
+                out.append((float(fields[0]) / 1000.0, float(fields[1])))
+        return out
 
 
 class Screen:

@@ -4,13 +4,16 @@ clicks and keys, against the loopback deployment server serving the demo site.
 
     setup_e2e_test.py --setup EXE --probe EXE --engine DLL --site DIR --work DIR --prefix DIR
                       --production URL --staging URL --development URL [--screenshots DIR]
+                      [--answer-probe EXE]
 
 Needs DISPLAY (run it through scripts/gui-run), xdotool and imagemagick. The programs run in a
 prefix of their own (--prefix); each scenario copies setup.exe into a fresh folder C:\\e2e\\<name>
 and installs into the default folder c:\\vlmv2. Scenarios:
 
 - full installation from the production server, its package sent slowly so the download can be
-  watched (the bar's lime part over its #AFD2FF trough, then the bar hidden and the button in its
+  watched (the window answering a message sent every 10 ms within 500 ms throughout, by
+  answer_probe.exe, default beside --probe; the bar's lime part over its #AFD2FF trough, then the
+  bar hidden and the button in its
   disabled tones while the stand-in runs), checked file by file (executable folder,
   installation folder, both links, the runtime-engine stand-in's registry record), then "Done !"
   pressed: the process ends and nothing on disk changes;
@@ -28,6 +31,9 @@ and installs into the default folder c:\\vlmv2. Scenarios:
   SHA256: an error box saying what was expected and received, nothing in the folder, no "Done !";
 - a 144 dpi screen: the window 1.5 times its size with the controls in their scaled places, the
   confirmation dialog about 1.5 times its 96 dpi size;
+- the window closed while the package trickles in: the sequence still runs to its end (the wait
+  for the stand-in ends at once, so the stand-in's file, still in use, stays), then the program
+  ends;
 - Alt+F4 while the sequence waits for the runtime-engine stand-in: the wait ends at once, the
   remaining steps run (the stand-in's file, still in use, stays) and the program ends.
 
@@ -61,6 +67,7 @@ SWITCHES = "/sp- /verysilent /norestart"
 SYSMOD_CONFIG = b"[SysMod]\r\nsysmods=vlmv2sysmodhttpsvr.bpl\r\n"
 INSTALL_SECONDS = 120  # the longest a whole installation may take on a busy machine
 PACKAGE_RATE = 30000  # bytes per second of the full scenario's package download
+ANSWER_MS = 500  # the longest the window may take to answer while the package trickles in
 
 
 class Server:
@@ -341,9 +348,12 @@ def scenario_full(c):
             c.check("idle: the enabled button's middle band is #808080 - 40 on screen",
                     grey(colour, 70, 110), str(colour))
 
+            answers = drv.AnswerProbe(c.prefix, c.args.answer_probe, c.work).start()
             if not start_install(c, run, label):
+                answers.stop()
                 return
             watch_download(c, run, deploy, server)
+            check_answers(c, answers)
             # One look at the window while the sequence runs (the stand-in alone takes 3 s).
             running = drv.wait_for(lambda: (lambda w: w and (run.folder_edit(w) or {}).get("text")
                                             == INSTALL_FOLDER + "\\" and w)(run.refresh()), 30, 0.2)
@@ -396,6 +406,18 @@ def watch_download(c, run, deploy, server):
     c.check("downloading: the bar's filled part is lime", lime_fill(left), str(left))
     c.check("downloading: the rest of the bar is the #AFD2FF trough", drv.near(right, TROUGH, 25),
             str(right))
+
+
+def check_answers(c, answers):
+    """Once the package is saved: the window answered every message sent while the package
+    trickled in (about 3 s, each 32 KiB block taking about a second) within ANSWER_MS."""
+    saved = drv.wait_for(lambda: os.path.exists(os.path.join(c.folder, "vlmv2menu.pkg")), 60, 0.05)
+    waits = [wait for _, wait in answers.stop()]
+    c.check("downloading: the package is saved", saved)
+    c.check(f"downloading: the window answered every message within {ANSWER_MS} ms "
+            f"({len(waits)} sent, at least 50 expected)",
+            len(waits) >= 50 and max(waits) < ANSWER_MS,
+            f"longest {max(waits, default=0):.1f} ms")
 
 
 def scenario_refuse(c):
@@ -784,6 +806,35 @@ def scenario_seal_refused(c, name):
             run.stop()
 
 
+def scenario_close_while_downloading(c):
+    """The close request reaches the window during the download (the window answers while its
+    socket waits); as during any step, only the wait for the stand-in looks at it."""
+    label = "closed while downloading"
+    c.reset()
+    server = c.servers["production"]
+    runs_before = c.engine_runs()
+    with c.server(rates=[("/vlmv2menu.pkg", PACKAGE_RATE)]) as deploy:
+        run, exe_folder = c.start("close-download")
+        try:
+            if not start_install(c, run, label):
+                return
+            package = server.request("vlmv2menu.pkg")
+            if not c.check(f"{label}: the package is asked for",
+                           drv.wait_for(lambda: package in deploy.requests(), 30, 0.05)):
+                return
+            time.sleep(0.5)
+            run.close()
+            code = run.wait_exit(INSTALL_SECONDS)
+            c.check(f"{label}: the program ends", code is not None, str(code))
+            check_install_folder(c, server, exe_folder, label)
+            c.check(f"{label}: the wait ends at once: vlmv2install.exe, still running, stays",
+                    os.path.exists(os.path.join(exe_folder, "vlmv2install.exe")))
+            # The stand-in outlives the program by about 3 s; the next scenario starts after it.
+            drv.wait_for(lambda: c.engine_runs() > runs_before, 30, 0.2)
+        finally:
+            run.stop()
+
+
 def scenario_close_while_installing(c):
     """Alt+F4 while the sequence waits for the runtime-engine stand-in (about 3 s)."""
     label = "closed while installing"
@@ -818,11 +869,14 @@ def main():
                  "development"):
         parser.add_argument("--" + name, required=True)
     parser.add_argument("--screenshots")
+    parser.add_argument("--answer-probe", help="answer_probe.exe (default: beside --probe)")
     parser.add_argument("--only", help="comma-separated scenario names (for debugging)")
     args = parser.parse_args()
     if not os.environ.get("DISPLAY"):
         print("setup_e2e_test.py needs a display: run it through scripts/gui-run", file=sys.stderr)
         return 2
+    args.answer_probe = args.answer_probe or os.path.join(os.path.dirname(args.probe),
+                                                          "answer_probe.exe")
     c = Context(args)
     scenarios = [
         ("full", scenario_full),
@@ -836,6 +890,7 @@ def main():
         ("size", lambda c: scenario_seal_refused(c, "size")),
         ("malformed", lambda c: scenario_seal_refused(c, "malformed")),
         ("dpi", scenario_high_dpi),
+        ("closedownload", scenario_close_while_downloading),
         ("close", scenario_close_while_installing),  # last: the stand-in outlives the program
     ]
     return run_scenarios(c, scenarios, args.only)

@@ -181,6 +181,22 @@ TEST(TMemoryStreamSave, SaveToFileAndClearWritesEveryPartAndEmptiesTheStream) {
   EXPECT_EQ(Stream.View(), "again");
 }
 
+TEST(TMemoryStreamSave, SaveToFileInPartsWritesTheSameBytesAndRunsTheCallbackAfterEach) {
+  test::TempFolder Folder;
+  const std::string Payload = Pattern(static_cast<size_t>(2 * TMemoryStream::kLiveSavePart + 7));
+  for (const size_t Size : {size_t{0}, size_t{5}, Payload.size()}) {
+    TMemoryStream Stream;
+    Stream.WriteBuffer(Payload.data(), static_cast<int64_t>(Size));
+    int Calls = 0;
+    Stream.SaveToFile(Folder.File("parts.bin"), [&Calls] { ++Calls; });
+    EXPECT_EQ(FileBytes(Folder.Path() / "parts.bin"), Payload.substr(0, Size)) << Size;
+    EXPECT_EQ(Calls, static_cast<int>((Size + TMemoryStream::kLiveSavePart - 1) /
+                                      TMemoryStream::kLiveSavePart))
+        << Size;
+    EXPECT_EQ(Stream.View(), Payload.substr(0, Size)) << "the stream keeps its content";
+  }
+}
+
 TEST(TMemoryStreamSave, SaveToFileAndClearEmptiesTheStreamAlsoWhenTheFileCannotBeMade) {
   test::TempFolder Folder;
   TMemoryStream Stream;
