@@ -88,7 +88,13 @@ int TZFCenDir::IndexOf(StringView Name) const {
   for (int Index = 0; Index < fCount; ++Index) {
     if (&FCurrent->Entry(FItems[static_cast<size_t>(Index)]->EntryIndex()) == Found) return Index;
   }
-  return -1;  // the first entry of that name is hidden (directory-only)
+  // The first entry of that name is hidden (directory-only by its raw name, while its decoded
+  // name, from a Unicode path field say, has no "/"): the first visible entry of the name.
+  const String Wanted = UpperCase(Name);
+  for (int Index = 0; Index < fCount; ++Index) {
+    if (UpperCase(FItems[static_cast<size_t>(Index)]->FileName()) == Wanted) return Index;
+  }
+  return -1;
 }
 
 bool TZFCenDir::Find(StringView Pattern, int& Index) const {

@@ -192,6 +192,16 @@ TEST(NameIndex, FindsNamesWithoutRegardToCaseAndKeepsTheFirstDuplicate) {
   EXPECT_EQ(View.IndexOf(u"sub\\"), -1);  // directory-only entries are not in the view
   EXPECT_EQ(View.IndexOf(u"missing"), -1);
   EXPECT_EQ(View.Current()->FindName(u"docs\\read.me"), &View.Current()->Entry(0));
+  // A hidden directory entry whose Unicode path names a file does not hide that file.
+  R.LoadBytes(
+      BuildArchive({{.Name = "x/", .Data = "", .Extra = UnicodeBlock(0x7075, "x/", "a.txt")},
+                    {.Name = "A.TXT", .Data = "1"}})
+          .Bytes);
+  EXPECT_EQ(View.IndexOf(u"a.txt"), 0);
+  R.LoadBytes(BuildArchive({{.Name = "Docs/Read.Me", .Data = "1"},
+                            {.Name = "docs/read.me", .Data = "22"},
+                            {.Name = "other.txt", .Data = "333"}})
+                  .Bytes);
   int Index = -1;
   ASSERT_TRUE(View.Find(u"*.me", Index));
   EXPECT_EQ(Index, 0);
