@@ -35,6 +35,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import nginx_site  # noqa: E402
 import setup_driver as drv  # noqa: E402
 import setup_e2e_test as e2e  # noqa: E402
+import test_certificates  # noqa: E402
 
 COOKIE = "vlm_session=4711; Secure; Path=/"
 PLAIN_PORT = 47811  # where the redirect points: the plain servers' port
@@ -147,8 +148,8 @@ def scenario_refused(c, name, tls, message, redirect=False):
 def refusals(c):
     """(name, Tls, message start, redirect) of each server that must be refused."""
     a = c.authority
-    stranger = a._certificates.make_authority(os.path.join(a.folder, "s"), "Unknown authority")
-    look_alike = a._certificates.make_authority(os.path.join(a.folder, "l"), a.name)
+    stranger = test_certificates.make_authority(os.path.join(a.folder, "s"), "Unknown authority")
+    look_alike = test_certificates.make_authority(os.path.join(a.folder, "l"), a.name)
     from_stranger = a.issue("stranger-leaf", a.SERVED_NAMES, authority=stranger)
     chain = os.path.join(a.folder, "stranger-chain.pem")
     with open(chain, "wb") as out:
