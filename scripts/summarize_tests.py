@@ -4,9 +4,9 @@
 Each build folder holds CTest's JUnit file (ctest-results.xml) and, for GoogleTest executables,
 their own XML files under test-results/. A GoogleTest executable counts its test cases; a script
 test counts the checks of the "N passed, M failed" line it leaves in test-results/<name>.counts,
-and any other CTest test counts as one. A CTest test that failed without a failing case in its XML
-(a crash, a timeout, a missing file) adds one failure, and so does every build step named with
---failed-step. The last line printed is "N passed, M failed"; the exit code is 1 when M > 0.
+and any other CTest test counts as one. Each failed GoogleTest case is named with the start of
+its message. A CTest test that failed without a failing case in its XML (a crash, a timeout, a
+missing file) adds one failure, and so does every build step named with --failed-step. The last line printed is "N passed, M failed"; the exit code is 1 when M > 0.
 """
 import argparse
 import os
@@ -16,15 +16,23 @@ import xml.etree.ElementTree as ET
 
 
 def gtest_counts(path):
+    """Passed and failed cases, and for each failed case its name and its first failure line."""
     passed = failed = 0
+    failures = []
     for case in ET.parse(path).getroot().iter("testcase"):
         if case.get("status") == "notrun" or case.get("result") == "skipped":
             continue
-        if case.find("failure") is not None or case.find("error") is not None:
+        problem = case.find("failure")
+        if problem is None:
+            problem = case.find("error")
+        if problem is not None:
             failed += 1
+            text = (problem.get("message") or problem.text or "").strip().splitlines()
+            failures.append(f"{case.get('classname')}.{case.get('name')}: "
+                            + " | ".join(text[:3])[:400])
         else:
             passed += 1
-    return passed, failed
+    return passed, failed, failures
 
 
 def script_counts(path):
@@ -60,8 +68,9 @@ def main():
         for name, ok in cases:
             xml = os.path.join(build, "test-results", name + ".xml")
             counts = os.path.join(build, "test-results", name + ".counts")
+            failures = []
             if os.path.exists(xml):
-                p, f = gtest_counts(xml)
+                p, f, failures = gtest_counts(xml)
             elif os.path.exists(counts):
                 p, f = script_counts(counts)
             if os.path.exists(xml) or os.path.exists(counts):
@@ -70,6 +79,8 @@ def main():
             else:
                 p, f = (1, 0) if ok else (0, 1)
             print(f"{build}: {name}: {p} passed, {f} failed")
+            for failure in failures:  # named here too: the summary is what a CI log keeps
+                print(f"  failed: {failure}")
             passed += p
             failed += f
     for step in args.failed_step:

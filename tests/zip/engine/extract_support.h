@@ -10,6 +10,10 @@
 #include <set>
 #include <string>
 
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
 #include "tests/support/temp_folder.h"
 #include "tests/zip/engine/engine_harness.h"
 
@@ -46,15 +50,30 @@ inline std::string Plain(const std::string& Name) {
   return ReadBytes(ArchiveFolder() / "plain" / Name);
 }
 
+// File times are read and set through the same local-time conversion the engine uses on each
+// platform: the C library's on POSIX, the system's own on Windows (the C runtime there follows a
+// TZ variable of its own syntax, which need not agree with the zone the system uses).
+
 // The file's last-write time as local broken-down time.
 inline std::tm LocalWriteTime(const std::filesystem::path& File) {
-  const auto FileTime = std::filesystem::last_write_time(File);
-  const auto System = std::chrono::file_clock::to_sys(FileTime);
-  const std::time_t When = std::chrono::system_clock::to_time_t(System);
   std::tm Local{};
 #if defined(_WIN32)
-  localtime_s(&Local, &When);
+  WIN32_FILE_ATTRIBUTE_DATA Data{};
+  FILETIME LocalTime{};
+  SYSTEMTIME T{};
+  if (!::GetFileAttributesExW(File.c_str(), GetFileExInfoStandard, &Data) ||
+      !::FileTimeToLocalFileTime(&Data.ftLastWriteTime, &LocalTime) ||
+      !::FileTimeToSystemTime(&LocalTime, &T))
+    return Local;
+  Local.tm_year = T.wYear - 1900;
+  Local.tm_mon = T.wMonth - 1;
+  Local.tm_mday = T.wDay;
+  Local.tm_hour = T.wHour;
+  Local.tm_min = T.wMinute;
+  Local.tm_sec = T.wSecond;
 #else
+  const auto System = std::chrono::file_clock::to_sys(std::filesystem::last_write_time(File));
+  const std::time_t When = std::chrono::system_clock::to_time_t(System);
   localtime_r(&When, &Local);
 #endif
   return Local;
@@ -66,8 +85,23 @@ inline std::string FormatTm(const std::tm& T) {
   return Buffer;
 }
 
-// Sets a file's last-write time to a local date and time.
+// Sets a file's last-write time to noon of a local date.
 inline void SetLocalWriteTime(const std::filesystem::path& File, int Year, int Month, int Day) {
+#if defined(_WIN32)
+  SYSTEMTIME T{};
+  T.wYear = static_cast<WORD>(Year);
+  T.wMonth = static_cast<WORD>(Month);
+  T.wDay = static_cast<WORD>(Day);
+  T.wHour = 12;
+  FILETIME LocalTime{}, Utc{};
+  ASSERT_TRUE(::SystemTimeToFileTime(&T, &LocalTime) &&
+              ::LocalFileTimeToFileTime(&LocalTime, &Utc));
+  const HANDLE H = ::CreateFileW(File.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  ASSERT_NE(H, INVALID_HANDLE_VALUE);
+  EXPECT_TRUE(::SetFileTime(H, nullptr, nullptr, &Utc));
+  ::CloseHandle(H);
+#else
   std::tm T{};
   T.tm_year = Year - 1900;
   T.tm_mon = Month - 1;
@@ -76,6 +110,7 @@ inline void SetLocalWriteTime(const std::filesystem::path& File, int Year, int M
   T.tm_isdst = -1;
   const auto System = std::chrono::system_clock::from_time_t(std::mktime(&T));
   std::filesystem::last_write_time(File, std::chrono::file_clock::from_sys(System));
+#endif
 }
 
 // Whether a folder holds temporary ".part" files the engine should have removed.
