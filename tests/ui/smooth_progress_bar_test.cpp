@@ -104,6 +104,29 @@ TEST(TSmoothProgressBar, TicksReportTheShownPosition) {
   EXPECT_NEAR(Reported[0], 1, 1e-9);
 }
 
+// A download sets a position per 32 KiB block; the bar is painted on its timer's tick only, so
+// any number of positions between two ticks costs one paint, with or without the glide.
+TEST(TSmoothProgressBar, PositionsBetweenTwoTicksArePaintedOnceOnTheNextTick) {
+  BarOnForm T;
+  T.Bar.GlowAnimation = false;
+  ShowWindow(T.Form.Handle(), SW_SHOWNOACTIVATE);  // a hidden window has nothing to paint
+  const auto PaintPending = [&] { return GetUpdateRect(T.Bar.Handle(), nullptr, FALSE) != 0; };
+  for (const bool Animation : {true, false}) {
+    T.Bar.SetProgressAnimation(Animation);
+    T.Bar.AnimationTick();
+    ValidateRect(T.Bar.Handle(), nullptr);
+    const int First = Animation ? 1 : 51;
+    for (int Block = First; Block < First + 50; ++Block) T.Bar.SetPosition(Block);
+    EXPECT_FALSE(PaintPending()) << "animation " << Animation;
+    EXPECT_EQ(T.Bar.ShownPosition(), First + 49);  // with the glide: a burst is shown at once
+    T.Bar.AnimationTick();
+    EXPECT_TRUE(PaintPending()) << "animation " << Animation;
+    ValidateRect(T.Bar.Handle(), nullptr);
+    T.Bar.AnimationTick();  // nothing moved since
+    EXPECT_FALSE(PaintPending()) << "animation " << Animation;
+  }
+}
+
 TEST(TSmoothProgressBar, EqualPositionChangesNothing) {
   BarOnForm T;
   T.Bar.SetPosition(50);

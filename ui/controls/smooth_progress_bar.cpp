@@ -58,8 +58,7 @@ void TSmoothProgressBar::SetPosition(double Value) {
   // A burst of positions arriving during a glide is shown directly, not smoothed.
   if (InMotion) FShown = T;
   if (Animating) {
-    FPending = true;
-    Invalidate();
+    FPending = true;  // the next tick moves the shown position and paints it
     return;
   }
   FShown = T;
@@ -95,7 +94,7 @@ void TSmoothProgressBar::SetMinimum(double Value) {
 
 void TSmoothProgressBar::PositionChanged() {
   if (OnPositionChanged) OnPositionChanged(this, FShown);
-  Invalidate();
+  FPaintDue = true;
 }
 
 void TSmoothProgressBar::AnimationTick() {
@@ -122,6 +121,10 @@ void TSmoothProgressBar::AnimationTick() {
     } else {
       FGlowCounter += 10;
     }
+    FPaintDue = true;
+  }
+  if (FPaintDue) {
+    FPaintDue = false;
     Invalidate();
   }
 }

@@ -77,7 +77,11 @@ private:
   double FMinimum = 0, FMaximum = 100, FStep = 10;
   double FTarget = 0, FShown = 0;
   bool FProgressAnimation = true;
-  bool FPending = false;    // a glide has been requested and not yet reached its target
+  bool FPending = false;  // a glide has been requested and not yet reached its target
+  // The shown position or the sheen changed since the last paint. The bar is painted on the
+  // animation tick only, at most once per tick however many positions arrive between two ticks:
+  // a download sets one per 32 KiB block, far more often than a screen can show.
+  bool FPaintDue = false;
   int FGlowCounter = 3000;  // sheen pause counter
   int FGlowX = -40;         // sheen position in pixels from the filled part's left edge
   UINT_PTR FTimer = 0;
