@@ -26,10 +26,14 @@ constexpr size_t kCentralHeaderSize = 46;
 constexpr size_t kLocalHeaderSize = 30;
 // The end record is followed by at most a 65535-byte comment, so it starts in the last 65557.
 constexpr size_t kEndSearchSpan = 65535 + kEndRecordSize;
-// Reads shorter than this go through the read-ahead buffer of this size, so that an entry's
-// local header and the start of its data (and those of the next small entries) come from one
-// read of the file.
+// Reads shorter than this go through the read-ahead buffer of this size, so that the data of
+// small entries lying one after the other comes from one read of the file.
 constexpr size_t kReadAhead = 65536;
+// The local headers are all read when the archive is opened, in file order. Only 30 bytes of
+// each are needed and the next one is usually a whole entry's data further on, so the read-ahead
+// is kept short for them: long enough to serve the headers of a run of small entries from one
+// read, without copying tens of KiB of data per header that nobody reads.
+constexpr size_t kHeaderReadAhead = 4096;
 
 uint16_t Get16(const uint8_t* P) {
   return static_cast<uint16_t>(P[0] | P[1] << 8);
@@ -72,6 +76,11 @@ size_t TArchiveReader::ReadFile(uint64_t Offset, uint8_t* Buffer, size_t Size) {
 }
 
 size_t TArchiveReader::ReadAt(uint64_t Offset, void* Buffer, size_t Size) {
+  std::lock_guard<std::mutex> Guard(FLock);
+  return ReadBuffered(Offset, Buffer, Size, kReadAhead);
+}
+
+size_t TArchiveReader::ReadBuffered(uint64_t Offset, void* Buffer, size_t Size, size_t Ahead) {
   if (Offset >= FFileSize) return 0;
   Size = static_cast<size_t>(std::min<uint64_t>(Size, FFileSize - Offset));
   auto* Out = static_cast<uint8_t*>(Buffer);
@@ -93,7 +102,7 @@ size_t TArchiveReader::ReadAt(uint64_t Offset, void* Buffer, size_t Size) {
     }
     if (FAhead.empty()) FAhead.resize(kReadAhead);
     FAheadStart = At;
-    FAheadLength = ReadFile(At, FAhead.data(), FAhead.size());
+    FAheadLength = ReadFile(At, FAhead.data(), std::min(Ahead, FAhead.size()));
     if (FAheadLength == 0) break;
   }
   return Done;
@@ -305,25 +314,33 @@ int TArchiveReader::ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPa
 //   28 2 extra field length
 //   30 n name and extra field, then the data
 // Sizes and CRC come from the central directory; the local copy may be zero (data descriptor).
-int TArchiveReader::LocateData(const TCentralEntry& Entry, uint64_t& DataStart) {
+int TArchiveReader::LocateData(const TCentralEntry& Entry, uint64_t& DataStart) const {
   if (Entry.Overlaps) return VZ_ERR_INVALID_ZIP;
-  return DataStartOf(Entry, DataStart);
+  if (Entry.DataError != 0) return Entry.DataError;
+  DataStart = Entry.DataStart;
+  return 0;
 }
 
-int TArchiveReader::DataStartOf(const TCentralEntry& Entry, uint64_t& DataStart) {
+void TArchiveReader::ReadLocalHeader(TCentralEntry& Entry) {
+  Entry.DataStart = 0;
+  Entry.DataError = VZ_ERR_INVALID_ZIP;
   uint8_t H[kLocalHeaderSize];
   if (Entry.LocalOffset >= FCentralStart || FCentralStart - Entry.LocalOffset < kLocalHeaderSize) {
-    return VZ_ERR_INVALID_ZIP;
+    return;
   }
-  if (ReadAt(Entry.LocalOffset, H, sizeof H) != sizeof H || Get32(H) != kLocalSignature) {
-    return VZ_ERR_INVALID_ZIP;
+  {
+    std::lock_guard<std::mutex> Guard(FLock);
+    if (ReadBuffered(Entry.LocalOffset, H, sizeof H, kHeaderReadAhead) != sizeof H) return;
   }
+  if (Get32(H) != kLocalSignature) return;
   const uint64_t Start = Entry.LocalOffset + kLocalHeaderSize + Get16(H + 26) + Get16(H + 28);
   // The data must end before the central directory starts.
-  if (Start > FCentralStart || Entry.CompressedSize > FCentralStart - Start)
-    return VZ_ERR_PREMATURE_EOF;
-  DataStart = Start;
-  return 0;
+  if (Start > FCentralStart || Entry.CompressedSize > FCentralStart - Start) {
+    Entry.DataError = VZ_ERR_PREMATURE_EOF;
+    return;
+  }
+  Entry.DataStart = Start;
+  Entry.DataError = 0;
 }
 
 // Each entry's data range runs from its local header to the end of its compressed data (a data
@@ -343,8 +360,9 @@ void TArchiveReader::MarkOverlaps() {
   });
   std::vector<uint64_t> Ends(Count, 0);  // 0: no range
   for (const size_t I : ByOffset) {
-    uint64_t DataStart = 0;
-    if (DataStartOf(FEntries[I], DataStart) == 0) Ends[I] = DataStart + FEntries[I].CompressedSize;
+    TCentralEntry& Entry = FEntries[I];
+    ReadLocalHeader(Entry);
+    if (Entry.DataError == 0) Ends[I] = Entry.DataStart + Entry.CompressedSize;
   }
   std::map<uint64_t, uint64_t> Kept;  // start -> end of each kept range; disjoint
   for (size_t I = 0; I < Count; ++I) {

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -39,6 +40,10 @@ struct TCentralEntry {
   // The entry's data range (local header to the end of its compressed data) overlaps that of an
   // entry before it in the central directory: its bytes belong to another entry, not extracted.
   bool Overlaps = false;
+  // Where the data starts, from the local header read when the archive was opened; DataError is
+  // 0 then, else the error that locating it gave (see TArchiveReader::LocateData).
+  uint64_t DataStart = 0;
+  int DataError = 0;
 
   bool IsEncrypted() const { return (Flag & 1u) != 0; }
   bool HasDataDescriptor() const { return (Flag & 8u) != 0; }
@@ -51,35 +56,40 @@ public:
   TArchiveReader(const TArchiveReader&) = delete;
   TArchiveReader& operator=(const TArchiveReader&) = delete;
 
-  // Opens the archive and reads its directory, marking the entries whose data ranges overlap an
-  // earlier entry's (TCentralEntry::Overlaps). Returns 0, or the engine error number (VZ_ERR_...)
-  // that ends the operation: VZ_ERR_OPEN_ZIP (cannot open), VZ_ERR_NO_CENTRAL (no end record),
-  // VZ_ERR_MULTI_PART, VZ_ERR_INVALID_ZIP (damaged directory).
+  // Opens the archive and reads its directory and every entry's local header, marking the
+  // entries whose data ranges overlap an earlier entry's (TCentralEntry::Overlaps). Returns 0, or
+  // the engine error number (VZ_ERR_...) that ends the operation: VZ_ERR_OPEN_ZIP (cannot open),
+  // VZ_ERR_NO_CENTRAL (no end record), VZ_ERR_MULTI_PART, VZ_ERR_INVALID_ZIP (damaged directory).
   int Open(const String& FileName, TNameEncoding Encoding, uint32_t FromPage);
 
   const std::vector<TCentralEntry>& Entries() const { return FEntries; }
   const std::string& Comment() const { return FComment; }
 
-  // Reads the entry's local header; on success sets DataStart to the first data byte and returns
-  // 0, else VZ_ERR_INVALID_ZIP (bad local header) or VZ_ERR_PREMATURE_EOF (data runs past the
-  // central directory).
-  int LocateData(const TCentralEntry& Entry, uint64_t& DataStart);
+  // Where the entry's data starts, as its local header said when the archive was opened: sets
+  // DataStart to the first data byte and returns 0, else VZ_ERR_INVALID_ZIP (bad local header,
+  // or data overlapping an earlier entry's) or VZ_ERR_PREMATURE_EOF (data runs past the central
+  // directory).
+  int LocateData(const TCentralEntry& Entry, uint64_t& DataStart) const;
 
   // Reads up to Size bytes at Offset; returns the count read (short at the end of the file).
-  // Small reads (local headers, the start of an entry's data) are served from a read-ahead
+  // Small reads (the start of an entry's data, small entries) are served from a read-ahead
   // buffer, larger ones go straight into Buffer; the file is only repositioned when a read does
-  // not continue where the last one ended.
+  // not continue where the last one ended. Safe to call from several threads (one at a time
+  // reads the file).
   size_t ReadAt(uint64_t Offset, void* Buffer, size_t Size);
 
 private:
   int ReadEndRecords();
   int ReadCentralDirectory(TNameEncoding Encoding, uint32_t FromPage);
-  // Where the entry's data starts, from its local header; 0 or the error LocateData returns.
-  int DataStartOf(const TCentralEntry& Entry, uint64_t& DataStart);
+  // Reads the entry's local header and records where its data starts (DataStart, DataError).
+  void ReadLocalHeader(TCentralEntry& Entry);
   void MarkOverlaps();
+  // ReadAt with the read-ahead buffer filled with at most Ahead bytes; the caller holds FLock.
+  size_t ReadBuffered(uint64_t Offset, void* Buffer, size_t Size, size_t Ahead);
   // Reads from the file itself at Offset, seeking only when needed.
   size_t ReadFile(uint64_t Offset, uint8_t* Buffer, size_t Size);
 
+  std::mutex FLock;  // one reader of the file and the read-ahead buffer at a time
   std::unique_ptr<TFileStream> FFile;
   uint64_t FFileSize = 0;
   uint64_t FFilePos = UINT64_MAX;  // where the next file read starts; UINT64_MAX: not known

@@ -1,5 +1,6 @@
 // zip/engine/engine_files.h -- the few file operations the engine needs beyond the runtime's:
-// exclusive creation, renaming without replacing, DOS file times and the library's own path.
+// exclusive creation, renaming without replacing, DOS file times and the library's own path; and
+// how many processors the process may run on.
 // posix/engine_files_posix.cpp and win32/engine_files_win32.cpp implement them; CMake picks one.
 #pragma once
 
@@ -12,6 +13,22 @@
 #include "zip/format/zip_format.h"
 
 namespace vlm::zipengine {
+
+// Local DOS date-times as the OS's file times (seconds since 1970 UTC on POSIX, FILETIME ticks on
+// Windows), for one extraction. The conversion asks the C library for the time zone's rules at
+// that date (mktime also looks at the zone file again on every call), which costs more than
+// setting the time itself, and the entries of one archive mostly share a few times: the last
+// answer is kept. Made per extraction, so a change of the machine's time zone is seen by the next.
+class TDosTimeCache {
+public:
+  // Nothing for a time IsValidDosDateTime refuses or the OS cannot convert.
+  std::optional<int64_t> FileTime(uint32_t DosDateTime);
+
+private:
+  bool FKnown = false;
+  uint32_t FDosDateTime = 0;
+  std::optional<int64_t> FFileTime;
+};
 
 // A file the engine has just created and writes sequentially. Owns the OS handle.
 class TNewFile {
@@ -27,6 +44,8 @@ public:
   // Sets the file's last-write time from a local DOS date-time, as SetFileDosDateTime does, but
   // through the open handle (no second lookup of the path). Call after the last Write.
   bool SetDosDateTime(uint32_t DosDateTime);
+  // The same, converting through Times.
+  bool SetDosDateTime(uint32_t DosDateTime, TDosTimeCache& Times);
   // Closes the file; false when the OS reports a failure on closing (data may be lost).
   bool Close();
 
@@ -59,5 +78,8 @@ bool RenameFile(const String& From, const String& To, bool Replace);
 
 // The full path of the engine library itself (empty when the OS cannot tell).
 String EngineModulePath();
+
+// How many processors this process may run on (its affinity), at least 1.
+unsigned UsableProcessors();
 
 }  // namespace vlm::zipengine

@@ -13,11 +13,8 @@
 namespace vlm::zipengine {
 namespace {
 
-// The archive is read in blocks of up to 256 KiB, and output goes to the file (and to the front
-// end as one progress report) in blocks of up to 256 KiB: few system calls, and zlib copies its
-// 32 KiB window after each block, so larger blocks also mean less copying.
-constexpr size_t kReadBlock = 256 * 1024;
-constexpr size_t kOutputBlock = 256 * 1024;
+constexpr size_t kReadBlock = kDecodeBlockSize;
+constexpr size_t kOutputBlock = kDecodeBlockSize;
 
 TDecodeResult InflateOwn(TByteSource& In, TByteSink& Out, bool Deflate64) {
   TInflater Inflater(Deflate64);
@@ -56,11 +53,15 @@ TDecodeResult TEntryDecoder::Decode(uint16_t Method, TByteSource& In, TByteSink&
 }
 
 TDecodeResult TEntryDecoder::CopyStored(TByteSource& In, TByteSink& Out) {
-  if (FInput.empty()) FInput.resize(kReadBlock);
   for (;;) {
-    const size_t N = In.Read(FInput.data(), FInput.size());
+    uint8_t* Block = Out.OutputBuffer(kReadBlock);
+    if (!Block) {
+      if (FInput.empty()) FInput.resize(kReadBlock);
+      Block = FInput.data();
+    }
+    const size_t N = In.Read(Block, kReadBlock);
     if (N == 0) return TDecodeResult::Done;
-    if (!Out.Put(FInput.data(), N)) return TDecodeResult::Stopped;
+    if (!Out.Put(Block, N)) return TDecodeResult::Stopped;
   }
 }
 
@@ -71,7 +72,6 @@ TDecodeResult TEntryDecoder::InflateWithZlib(TByteSource& In, TByteSink& Out) {
     throw std::bad_alloc();
   }
   if (FInput.empty()) FInput.resize(kReadBlock);
-  if (FOutput.empty()) FOutput.resize(kOutputBlock);
   z_stream& Z = FZlib->Z;
   // inflateReset keeps the input pointers: whatever the previous entry left unread (padding
   // after its stream's end, or the rest of a corrupt stream) belongs to that entry alone.
@@ -85,11 +85,16 @@ TDecodeResult TEntryDecoder::InflateWithZlib(TByteSource& In, TByteSink& Out) {
       Z.next_in = FInput.data();
       Z.avail_in = static_cast<uInt>(N);
     }
-    Z.next_out = FOutput.data();
-    Z.avail_out = static_cast<uInt>(FOutput.size());
+    uint8_t* Block = Out.OutputBuffer(kOutputBlock);
+    if (!Block) {
+      if (FOutput.empty()) FOutput.resize(kOutputBlock);
+      Block = FOutput.data();
+    }
+    Z.next_out = Block;
+    Z.avail_out = static_cast<uInt>(kOutputBlock);
     const int Status = inflate(&Z, Z_NO_FLUSH);
-    const size_t Produced = FOutput.size() - Z.avail_out;
-    if (Produced > 0 && !Out.Put(FOutput.data(), Produced)) return TDecodeResult::Stopped;
+    const size_t Produced = kOutputBlock - Z.avail_out;
+    if (Produced > 0 && !Out.Put(Block, Produced)) return TDecodeResult::Stopped;
     if (Status == Z_STREAM_END) return TDecodeResult::Done;
     if (Status == Z_DATA_ERROR || Status == Z_NEED_DICT) return TDecodeResult::DataError;
     if (Status == Z_MEM_ERROR) throw std::bad_alloc();

@@ -62,6 +62,11 @@ private:
 
 enum class TDecodeResult { Done, DataError, InputEnded, Stopped };
 
+// The archive is read in blocks of up to this size, and output goes to the file (and to the front
+// end as one progress report) in blocks of up to this size: few system calls, and zlib copies its
+// 32 KiB window after each block, so larger blocks also mean less copying.
+inline constexpr size_t kDecodeBlockSize = 256 * 1024;
+
 // Decodes entries' data by method (0 stored, 8 Deflate through zlib, 9 Deflate64). One decoder
 // serves a whole extraction: its buffers and zlib's state are made on first use and reset, not
 // made again, for each entry.
@@ -72,7 +77,9 @@ public:
   TEntryDecoder(const TEntryDecoder&) = delete;
   TEntryDecoder& operator=(const TEntryDecoder&) = delete;
 
-  // Decodes one entry's data; the caller has checked that the method is one of the three.
+  // Decodes one entry's data; the caller has checked that the method is one of the three. Out
+  // receives blocks of at most kDecodeBlockSize bytes, decoded into Out.OutputBuffer when it
+  // offers one (the blocks and the calls of Put are the same either way).
   TDecodeResult Decode(uint16_t Method, TByteSource& In, TByteSink& Out);
 
 private:

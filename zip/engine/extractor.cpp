@@ -12,6 +12,7 @@
 #include "runtime/upper_case.h"
 #include "zip/engine/archive_reader.h"
 #include "zip/engine/callback_channel.h"
+#include "zip/engine/decode_ahead.h"
 #include "zip/engine/engine_files.h"
 #include "zip/engine/entry_data.h"
 #include "zip/engine/name_case.h"
@@ -51,6 +52,13 @@ String RefusalText(TPathRefusal Refusal, StringView What, StringView Done) {
 // The outcome of one entry.
 enum class TEntryOutcome { Written, NotWritten };
 
+// Whether the engine can decode the entry at all: CheckSupported refuses the others.
+bool IsDecodable(const TCentralEntry& Entry) {
+  return (Entry.VersionNeeded & 0xFFu) <= kMaxVersionNeeded &&
+         (Entry.Flag & (kFlagStrongEncryption | kFlagEncryptedDirectory)) == 0 &&
+         (Entry.Method == 0 || Entry.Method == 8 || Entry.Method == 9);
+}
+
 class TExtractor {
 public:
   TExtractor(const TDLLCommands& Command, TCallbackChannel& Callbacks)
@@ -66,7 +74,9 @@ public:
   int32_t Run();
 
 private:
-  TEntryOutcome Extract(const TCentralEntry& Entry, uint32_t Index, const String& Name);
+  TEntryOutcome Extract(const TCentralEntry& Entry, uint32_t Index, const String& Name,
+                        size_t Position);
+  std::vector<TDecodeJob> DecodeJobs(const std::vector<std::pair<uint32_t, String>>& Selected);
   TEntryOutcome Skip(const String& Name, int32_t Error, int32_t Reason);
   TEntryOutcome Fail(const String& Name, int32_t Error, const String& Text, int32_t Reason);
   bool CheckSupported(const TCentralEntry& Entry, const String& Name, TEntryOutcome& Outcome);
@@ -92,6 +102,8 @@ private:
   // Upper-cased name components of the archive's entries that look like temporary names.
   std::unordered_set<String> FTempLikeNames;
   TEntryDecoder FDecoder;  // buffers and inflate state kept for the whole extraction
+  TDosTimeCache FTimes;
+  TDecodeAhead* FAhead = nullptr;  // during Run: the entries decoded on the helper thread
 };
 
 TEntryOutcome TExtractor::Skip(const String& Name, int32_t Error, int32_t Reason) {
@@ -243,7 +255,9 @@ std::unique_ptr<TNewFile> TExtractor::CreateTempFile(const TTargetPath& Target, 
   return nullptr;
 }
 
-TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, const String& Name) {
+// Position is the entry's place among the selected ones (its decode job).
+TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, const String& Name,
+                                  size_t Position) {
   TEntryOutcome Outcome;
   if (!CheckSupported(Entry, Name, Outcome)) return Outcome;
   if (Entry.Overlaps) {
@@ -324,9 +338,17 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
     }
   } Guard{File.get(), TempPath};
 
-  TEntrySource Source(FReader, DataStart, DataSize, std::move(Decrypt));
   TOutputWriter Writer(File.get(), Entry.UncompressedSize, FCallbacks);
-  const TDecodeResult Result = FDecoder.Decode(Entry.Method, Source, Writer);
+  TDecodeResult Result;
+  bool CutShort = false;
+  if (!Decrypt && FAhead && FAhead->Decodes(Position)) {
+    Result = FAhead->Deliver(Position, Writer, CutShort);
+  } else {
+    if (FAhead) FAhead->DecodingInline(Position);
+    TEntrySource Source(FReader, DataStart, DataSize, std::move(Decrypt));
+    Result = FDecoder.Decode(Entry.Method, Source, Writer);
+    CutShort = Source.CutShort();
+  }
 
   if (Writer.WriteFailed()) {
     return Fail(Name, VZ_ERR_WRITE, u"Error writing file: " + Name, VZ_SKIP_GENERAL_EXTRACT_ERROR);
@@ -337,7 +359,7 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
                     Dec(Entry.UncompressedSize) + u" bytes; cut off, file not kept",
                 VZ_SKIP_GENERAL_EXTRACT_ERROR);
   }
-  if (Source.CutShort() || Result == TDecodeResult::InputEnded) {
+  if (CutShort || Result == TDecodeResult::InputEnded) {
     return Fail(Name, VZ_ERR_PREMATURE_EOF, u"Unexpected end of data for file: " + Name,
                 VZ_SKIP_GENERAL_EXTRACT_ERROR);
   }
@@ -360,7 +382,7 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
   }
 
   // Complete: give it the entry's time, close, and only then let it appear under its name.
-  File->SetDosDateTime(Entry.DosDateTime);
+  File->SetDosDateTime(Entry.DosDateTime, FTimes);
   if (!File->Close()) {
     return Fail(Name, VZ_ERR_WRITE, u"Error writing file: " + Name, VZ_SKIP_GENERAL_EXTRACT_ERROR);
   }
@@ -391,6 +413,26 @@ TEntryOutcome TExtractor::Extract(const TCentralEntry& Entry, uint32_t Index, co
   }
   FCallbacks.Message(0, u"Extracted: " + Name);
   return TEntryOutcome::Written;
+}
+
+// The selected entries' data as the helper thread decodes it: only entries whose decoding needs
+// nothing from the front end (supported, not encrypted, data located) go to the helper. With one
+// processor a helper could only take turns with the calling thread: none is started then.
+std::vector<TDecodeJob> TExtractor::DecodeJobs(
+    const std::vector<std::pair<uint32_t, String>>& Selected) {
+  std::vector<TDecodeJob> Jobs(Selected.size());
+  if (UsableProcessors() < 2) return Jobs;
+  for (size_t Position = 0; Position < Selected.size(); ++Position) {
+    const TCentralEntry& Entry = FReader.Entries()[Selected[Position].first];
+    TDecodeJob& Job = Jobs[Position];
+    if (!IsDecodable(Entry) || Entry.IsEncrypted()) continue;
+    if (FReader.LocateData(Entry, Job.DataStart) != 0) continue;
+    Job.Ahead = true;
+    Job.Method = Entry.Method;
+    Job.DataSize = Entry.CompressedSize;
+    Job.DeclaredSize = Entry.UncompressedSize;
+  }
+  return Jobs;
 }
 
 int32_t TExtractor::Run() {
@@ -431,13 +473,24 @@ int32_t TExtractor::Run() {
 
   FCallbacks.Call(VZ_ACT_TOTAL_COUNT, nullptr, nullptr, 0, static_cast<uint32_t>(Selected.size()));
   FCallbacks.Call(VZ_ACT_TOTAL_SIZE, nullptr, nullptr, static_cast<int64_t>(TotalSize));
+  // Stopped and joined on every way out, before the reader it reads goes.
+  TDecodeAhead Ahead(FReader, DecodeJobs(Selected));
+  FAhead = &Ahead;
+  struct TForget {
+    TDecodeAhead*& Ahead;
+    ~TForget() { Ahead = nullptr; }
+  } Forget{FAhead};
   int32_t Count = 0;
-  for (const auto& [Index, Name] : Selected) {
+  for (size_t Position = 0; Position < Selected.size(); ++Position) {
+    const auto& [Index, Name] = Selected[Position];
     const TCentralEntry& Entry = Entries[Index];
     const int64_t Size = static_cast<int64_t>(
         std::min<uint64_t>(Entry.UncompressedSize, std::numeric_limits<int64_t>::max()));
+    Ahead.Reached(Position);
     FCallbacks.Call(VZ_ACT_NEW_ITEM, &Name, nullptr, Size);
-    if (Extract(Entry, Index, Name) == TEntryOutcome::Written && Count < INT32_MAX) ++Count;
+    if (Extract(Entry, Index, Name, Position) == TEntryOutcome::Written && Count < INT32_MAX) {
+      ++Count;
+    }
     // Answer 1 to the end of an item: stop after it (the front end's Stop).
     if (FCallbacks.Call(VZ_ACT_NEW_ITEM, &Name, nullptr, -1) == 1) break;
   }

@@ -13,6 +13,9 @@
 // damaged, cut short, longer or shorter than declared, or overlaps the data of an earlier entry
 // in the central directory (the first keeps it), are reported (action 8) and skipped (action 13)
 // and leave no file. A CRC-32 mismatch keeps the file unless the front end answers 3.
+// The entries' data is read and inflated a few entries ahead on a helper thread (decode_ahead.h)
+// while the calling thread writes; every callback and every change to the target folder is made
+// on the calling thread, in the order above.
 // Results: the count; -1 cancel/abort answer, -2 VZ_Abort, -3 exception answer, -(engine error)
 // when the archive cannot be used (-13 cannot open, -10 no end record, -9 damaged directory,
 // -14 multi-part, -15 base folder missing), -32 when a skip answer asks to stop.

@@ -30,6 +30,10 @@ class TByteSink {
 public:
   virtual ~TByteSink() = default;
   virtual bool Put(const uint8_t* Data, size_t Size) = 0;
+  // A buffer of at least Size bytes that a decoder may fill and then hand to Put, so that a sink
+  // that keeps its blocks (to pass them to another thread) need not copy them. The same buffer
+  // is offered again until Put has taken it. Nothing (the default): the decoder uses its own.
+  virtual uint8_t* OutputBuffer(size_t Size) { return nullptr; }
 };
 
 enum class TInflateResult {

@@ -3,6 +3,7 @@
 
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sched.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -67,11 +68,26 @@ bool TNewFile::Write(const void* Data, size_t Size) {
   return true;
 }
 
+std::optional<int64_t> TDosTimeCache::FileTime(uint32_t DosDateTime) {
+  if (!FKnown || FDosDateTime != DosDateTime) {
+    const std::optional<time_t> When = DosToTime(DosDateTime);
+    FFileTime = When ? std::optional<int64_t>(static_cast<int64_t>(*When)) : std::nullopt;
+    FDosDateTime = DosDateTime;
+    FKnown = true;
+  }
+  return FFileTime;
+}
+
 bool TNewFile::SetDosDateTime(uint32_t DosDateTime) {
+  TDosTimeCache Times;
+  return SetDosDateTime(DosDateTime, Times);
+}
+
+bool TNewFile::SetDosDateTime(uint32_t DosDateTime, TDosTimeCache& Cache) {
   if (FHandle < 0) return false;
-  const std::optional<time_t> When = DosToTime(DosDateTime);
+  const std::optional<int64_t> When = Cache.FileTime(DosDateTime);
   if (!When) return false;
-  const struct timespec Times[2] = {{0, UTIME_OMIT}, {*When, 0}};
+  const struct timespec Times[2] = {{0, UTIME_OMIT}, {static_cast<time_t>(*When), 0}};
   return ::futimens(static_cast<int>(FHandle), Times) == 0;
 }
 
@@ -124,6 +140,14 @@ String EngineModulePath() {
   if (::dladdr(reinterpret_cast<void*>(&EngineModulePath), &Info) == 0 || !Info.dli_fname)
     return {};
   return Utf8ToString(Info.dli_fname);
+}
+
+unsigned UsableProcessors() {
+  cpu_set_t Set;
+  CPU_ZERO(&Set);
+  if (::sched_getaffinity(0, sizeof Set, &Set) != 0) return 1;
+  const int Count = CPU_COUNT(&Set);
+  return Count > 1 ? static_cast<unsigned>(Count) : 1;
 }
 
 }  // namespace vlm::zipengine

@@ -1,6 +1,8 @@
 // zip/engine/win32/engine_files_win32.cpp -- the engine's file operations on Windows.
 #include "zip/engine/engine_files.h"
 
+#include <bit>
+
 #include "runtime/win32/win32_api.h"
 
 namespace vlm::zipengine {
@@ -46,10 +48,31 @@ bool TNewFile::Write(const void* Data, size_t Size) {
   return true;
 }
 
+std::optional<int64_t> TDosTimeCache::FileTime(uint32_t DosDateTime) {
+  if (!FKnown || FDosDateTime != DosDateTime) {
+    FILETIME Utc;
+    FFileTime = DosToFileTime(DosDateTime, Utc)
+                    ? std::optional<int64_t>(static_cast<int64_t>(
+                          uint64_t{Utc.dwHighDateTime} << 32 | Utc.dwLowDateTime))
+                    : std::nullopt;
+    FDosDateTime = DosDateTime;
+    FKnown = true;
+  }
+  return FFileTime;
+}
+
 bool TNewFile::SetDosDateTime(uint32_t DosDateTime) {
+  TDosTimeCache Times;
+  return SetDosDateTime(DosDateTime, Times);
+}
+
+bool TNewFile::SetDosDateTime(uint32_t DosDateTime, TDosTimeCache& Times) {
   if (FHandle == -1) return false;
+  const std::optional<int64_t> Ticks = Times.FileTime(DosDateTime);
+  if (!Ticks) return false;
   FILETIME Utc;
-  if (!DosToFileTime(DosDateTime, Utc)) return false;
+  Utc.dwLowDateTime = static_cast<DWORD>(static_cast<uint64_t>(*Ticks));
+  Utc.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(*Ticks) >> 32);
   return ::SetFileTime(AsHandle(FHandle), nullptr, nullptr, &Utc) != 0;
 }
 
@@ -108,6 +131,13 @@ String EngineModulePath() {
   const DWORD N = ::GetModuleFileNameW(Module, Buffer, static_cast<DWORD>(std::size(Buffer)));
   if (N == 0 || N >= std::size(Buffer)) return {};
   return FromWide(Buffer, N);
+}
+
+unsigned UsableProcessors() {
+  DWORD_PTR Process = 0, System = 0;
+  if (!::GetProcessAffinityMask(::GetCurrentProcess(), &Process, &System)) return 1;
+  const int Count = std::popcount(static_cast<uint64_t>(Process));
+  return Count > 1 ? static_cast<unsigned>(Count) : 1;
 }
 
 }  // namespace vlm::zipengine
