@@ -2,13 +2,14 @@
 """bench/install_phases.py -- setup.exe's Install to "Done !" per phase, beside vlmtool.exe doing
 the same download and unpack under the same wine (run by bench/install.sh).
 
-    install_phases.py --build DIR --work DIR [--runs N] [--mib MIB]
+    install_phases.py --build DIR --work DIR [--runs N] [--mib MIB] [--setup EXE]
 
 DIR is the win64 build folder (app/setup.exe, tests/e2e/win_probe.exe, tools/vlmtool.exe,
 demo-site/). Two packages: the demo's own, and a large one of about MIB MiB (default 64) in about
 2000 files (bench/extract_packages.py). For each, a copy of the http demo site with that package
 and its descriptor sealed again is served by nginx on the site's port (47811), and setup.exe
-installs from it RUNS times (default 3) in a wine prefix of the bench's own (DIR/bench-install/,
+(EXE, default DIR/app/setup.exe; may be another build's, e.g. an earlier commit's) installs from
+it RUNS times (default 3) in a wine prefix of the bench's own (DIR/bench-install/,
 kept between runs), pressed as a user would. The phases come from nginx's access log (the end time
 and duration of each request) and the moment the button reads "Done !":
   download   the package's request, first to last byte as nginx saw it
@@ -148,6 +149,7 @@ def main():
     parser.add_argument("--work", required=True)
     parser.add_argument("--runs", type=int, default=3)
     parser.add_argument("--mib", type=int, default=64)
+    parser.add_argument("--setup", help="the setup.exe to measure (default: the build's)")
     args = parser.parse_args()
     args.build, args.work = os.path.abspath(args.build), os.path.abspath(args.work)
     os.makedirs(args.work, exist_ok=True)
@@ -160,7 +162,8 @@ def main():
     prefix.prepare()
     prefix.kill_all()
     probe = drv.Probe(prefix, os.path.join(args.build, "tests", "e2e", "win_probe.exe"))
-    _, exe = drv.copy_setup(prefix, os.path.join(args.build, "app", "setup.exe"), "bench")
+    _, exe = drv.copy_setup(
+        prefix, args.setup or os.path.join(args.build, "app", "setup.exe"), "bench")
     links = [os.path.join(prefix.host_path(prefix.shell_folder(name)), LINK_NAME)
              for name in ("Programs", "Desktop")]
     try:
