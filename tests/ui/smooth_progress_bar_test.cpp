@@ -105,8 +105,9 @@ TEST(TSmoothProgressBar, TicksReportTheShownPosition) {
 }
 
 // A download sets a position per 32 KiB block; the bar is painted on its timer's tick only, so
-// any number of positions between two ticks costs one paint, with or without the glide.
-TEST(TSmoothProgressBar, PositionsBetweenTwoTicksArePaintedOnceOnTheNextTick) {
+// any number of positions between two ticks costs one paint, with or without the glide; and a
+// tick that changes nothing (the sheen's pause) paints nothing.
+TEST(TSmoothProgressBar, TicksPaintOnceWhateverArrivedAndOnlyWhenThePictureChanged) {
   BarOnForm T;
   T.Bar.GlowAnimation = false;
   ShowWindow(T.Form.Handle(), SW_SHOWNOACTIVATE);  // a hidden window has nothing to paint
@@ -125,6 +126,18 @@ TEST(TSmoothProgressBar, PositionsBetweenTwoTicksArePaintedOnceOnTheNextTick) {
     T.Bar.AnimationTick();  // nothing moved since
     EXPECT_FALSE(PaintPending()) << "animation " << Animation;
   }
+  // The sheen: each tick of its sweep is painted, the ticks of its pause are not.
+  T.Bar.GlowAnimation = true;
+  int Ticks = 0;
+  while (T.Bar.GlowPosition() != -60 && ++Ticks < 1000) T.Bar.AnimationTick();
+  ValidateRect(T.Bar.Handle(), nullptr);
+  while (T.Bar.GlowPosition() == -60 && ++Ticks < 1000) {
+    T.Bar.AnimationTick();
+    const bool Paused = T.Bar.GlowPosition() == -60;
+    EXPECT_FALSE(Paused && PaintPending()) << T.Bar.GlowCounter();
+  }
+  EXPECT_EQ(T.Bar.GlowPosition(), -57);
+  EXPECT_TRUE(PaintPending());
 }
 
 TEST(TSmoothProgressBar, EqualPositionChangesNothing) {

@@ -110,6 +110,7 @@ void TSmoothProgressBar::AnimationTick() {
     PositionChanged();
   }
   if (FShown > FMinimum && GlowAnimation) {
+    const int GlowWas = FGlowX;
     if (FGlowCounter >= 1500) FGlowX += 3;
     RECT Client;
     GetClientRect(Handle(), &Client);
@@ -121,7 +122,8 @@ void TSmoothProgressBar::AnimationTick() {
     } else {
       FGlowCounter += 10;
     }
-    FPaintDue = true;
+    // While the sheen pauses it stays where it is and the picture does not change.
+    if (FGlowX != GlowWas) FPaintDue = true;
   }
   if (FPaintDue) {
     FPaintDue = false;
@@ -159,8 +161,9 @@ Gdiplus::RectF TSmoothProgressBar::InnerBox(int W, int H) const {
 }
 
 void TSmoothProgressBar::Paint() {
-  // Double-buffered: the bar repaints every 10 ms while it moves, without flicker.
-  PaintDoubleBuffered(Handle(), [this](Gdiplus::Graphics& G) { PaintTo(G); });
+  // Double-buffered: the bar repaints every 10 ms while it moves, without flicker. PaintTo fills
+  // the whole bar with opaque white first.
+  FPaintBuffer.Paint(Handle(), [this](Gdiplus::Graphics& G) { PaintTo(G); });
 }
 
 void TSmoothProgressBar::PaintTo(Gdiplus::Graphics& G) {

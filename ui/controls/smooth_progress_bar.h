@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "ui/controls/smooth_fill.h"
+#include "ui/forms/double_buffer.h"
 #include "ui/forms/win_control.h"
 
 namespace vlm {
@@ -85,6 +86,7 @@ private:
   int FGlowCounter = 3000;  // sheen pause counter
   int FGlowX = -40;         // sheen position in pixels from the filled part's left edge
   UINT_PTR FTimer = 0;
+  TPaintBuffer FPaintBuffer;
 };
 
 }  // namespace vlm
