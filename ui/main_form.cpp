@@ -14,6 +14,8 @@ namespace {
 
 constexpr int kClientWidth = 770;
 constexpr int kClientHeight = 460;
+// How often the progress handlers process messages at most: the progress bar's animation tick.
+constexpr std::chrono::milliseconds kPumpInterval{10};
 
 // The labels' font: Tahoma at a character height in pixels (96 dpi).
 TFont Tahoma(int Height, bool Bold = false) {
@@ -201,6 +203,13 @@ void TMainForm::Timer1Timer(TObject*) {
   ProgressText->SetCaption(ProgressText->Caption() + u".");
 }
 
+void TMainForm::ProcessMessagesPerTick() {
+  const auto Now = std::chrono::steady_clock::now();
+  if (Now - FLastPump < kPumpInterval) return;
+  FLastPump = Now;
+  Application().ProcessMessages();
+}
+
 void TMainForm::NetHTTP1WorkBegin(TNetComponent&, TWorkMode, int64_t AWorkCountMax) {
   ProgressBar->SetMaximum(static_cast<double>(AWorkCountMax));
   ProgressBar->SetPosition(0);
@@ -209,7 +218,7 @@ void TMainForm::NetHTTP1WorkBegin(TNetComponent&, TWorkMode, int64_t AWorkCountM
 
 void TMainForm::NetHTTP1Work(TNetComponent&, TWorkMode, int64_t AWorkCount) {
   ProgressBar->SetPosition(static_cast<double>(AWorkCount));
-  Application().ProcessMessages();
+  ProcessMessagesPerTick();
 }
 
 void TMainForm::NetHTTP1WorkEnd(TNetComponent&, TWorkMode) {
@@ -220,7 +229,7 @@ void TMainForm::NetHTTP1WorkEnd(TNetComponent&, TWorkMode) {
 void TMainForm::ZipFrontProgress(TObject*, TZFProgressDetails& Details) {
   if (const auto Position = UnpackBarPosition(Details.Order(), Details.ItemPerCent()))
     ProgressBar->SetPosition(*Position);
-  Application().ProcessMessages();
+  ProcessMessagesPerTick();
 }
 
 }  // namespace vlm
