@@ -6,7 +6,8 @@ their own XML files under test-results/. A GoogleTest executable counts its test
 test counts the checks of the "N passed, M failed" line it leaves in test-results/<name>.counts,
 and any other CTest test counts as one. Each failed GoogleTest case is named with the start of
 its message. A CTest test that failed without a failing case in its XML (a crash, a timeout, a
-missing file) adds one failure, and so does every build step named with --failed-step. The last line printed is "N passed, M failed"; the exit code is 1 when M > 0.
+missing file) adds one failure, and so does every build step named with --failed-step. The last
+line printed is "N passed, M failed"; the exit code is 1 when M > 0.
 """
 import argparse
 import os

@@ -4,25 +4,8 @@
 namespace vlm {
 
 void PaintDoubleBuffered(HWND Window, const std::function<void(Gdiplus::Graphics&)>& Draw) {
-  PAINTSTRUCT Ps;
-  HDC Dc = BeginPaint(Window, &Ps);
-  RECT Client;
-  GetClientRect(Window, &Client);
-  const int W = Client.right, H = Client.bottom;
-  if (W > 0 && H > 0) {
-    HDC Memory = CreateCompatibleDC(Dc);
-    HBITMAP Bitmap = CreateCompatibleBitmap(Dc, W, H);
-    HGDIOBJ Old = SelectObject(Memory, Bitmap);
-    {
-      Gdiplus::Graphics G(Memory);
-      Draw(G);
-    }
-    BitBlt(Dc, 0, 0, W, H, Memory, 0, 0, SRCCOPY);
-    SelectObject(Memory, Old);
-    DeleteObject(Bitmap);
-    DeleteDC(Memory);
-  }
-  EndPaint(Window, &Ps);
+  TPaintBuffer Once;  // made for this paint and gone with it
+  Once.Paint(Window, Draw);
 }
 
 TPaintBuffer::~TPaintBuffer() {
